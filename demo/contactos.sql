@@ -1,0 +1,1 @@
+-- demo database: filled in by the data-access work
