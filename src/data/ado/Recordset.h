@@ -1,0 +1,85 @@
+#pragma once
+
+#include "AdoTypes.h"
+#include "Field.h"
+
+#include <QString>
+#include <memory>
+#include <vector>
+
+namespace ado {
+
+class Connection;
+class RowStore;
+
+// A client-side ADO Recordset: Open fetches every row (in blocks) into a compact column store, so
+// BOF, EOF, RecordCount, MoveLast and GetRows work on every driver. Writes (Update, AddNew +
+// Update, Delete) are parameterised statements on the base table, located by its key and by the
+// original values of the changed fields; a row that changed or vanished since it was read makes
+// them fail with error adErrRowNotFound and change nothing.
+//
+// Every failure raises RuntimeError: provider errors with the OLE DB code of the SQLSTATE (also
+// added to the connection's Errors), misuse with ADO's numbers (3021, 3265, 3704, 3705...).
+class Recordset {
+public:
+    Recordset();
+    ~Recordset();
+    Recordset(const Recordset&) = delete;
+    Recordset& operator=(const Recordset&) = delete;
+
+    // Opens a statement (or, with options adCmdTable, a table name) on an open connection.
+    void Open(const QString& source, Connection& activeConnection, long cursorType = adOpenForwardOnly,
+              long lockType = adLockReadOnly, long options = adCmdUnspecified);
+    // Opens on a connection of its own, made from a connection string; closed with the recordset.
+    void Open(const QString& source, const QString& connectionString, long cursorType = adOpenForwardOnly,
+              long lockType = adLockReadOnly, long options = adCmdUnspecified);
+    void Close();         // 3704 when already closed
+    long State() const;   // adStateClosed or adStateOpen
+
+    bool BOF() const;
+    bool EOF() const;
+    void MoveFirst();
+    void MoveLast();
+    void MoveNext();      // 3021 at EOF
+    void MovePrevious();  // 3021 at BOF
+    long RecordCount() const;
+    long AbsolutePosition() const; // 1-based; -1 at BOF/EOF (adPosBOF/adPosEOF are -2/-3 in ADO)
+    void setAbsolutePosition(long position);
+    // Rows from the current record on: result[field][record], at most `rows` (-1: all). The
+    // current record moves past the rows read.
+    std::vector<std::vector<Variant>> GetRows(long rows = -1);
+
+    long FieldCount() const;
+    Field Fields(long ordinal);             // 3265 outside 0..FieldCount-1
+    Field Fields(const QString& name);      // case-blind, trimmed; 3265 when missing
+
+    // Starts a new record (appended at the end and made current).
+    void AddNew();
+    // Writes the edit under way (a changed record or a new one). Nothing to write: no-op.
+    void Update();
+    // Drops the edit under way; a new record is removed again.
+    void CancelUpdate();
+    // Deletes the current record in the database and from the recordset (affect must be 1).
+    void Delete(long affect = adAffectCurrent);
+    // True while an edit (changed fields or a new record) is under way.
+    bool editing() const;
+
+    long CursorType() const;
+    long LockType() const;
+    QString Source() const;
+    Connection* ActiveConnection() const;
+
+    // The rows held, for views that show a whole recordset without copying it (the grid).
+    std::shared_ptr<const RowStore> rows() const;
+    // Position of the current record in rows() (0-based); -1 at BOF/EOF.
+    long currentIndex() const;
+
+    struct Impl;
+
+private:
+    friend class Field;
+    friend class Connection;
+    std::unique_ptr<Impl> d;
+};
+
+} // namespace ado
