@@ -37,7 +37,8 @@ public:
     long State() const;   // adStateClosed or adStateOpen
 
     bool BOF() const;
-    bool EOF() const;
+    // EOF is a macro of the C library, hence the spelling.
+    bool Eof() const;
     void MoveFirst();
     void MoveLast();
     void MoveNext();      // 3021 at EOF
