@@ -16,8 +16,10 @@ namespace {
 const QString source = QStringLiteral("ColumnWidthsFile");
 
 QString sinEspacios(QStringView texto) {
-    while (!texto.isEmpty() && texto.front() == u' ') texto = texto.mid(1);
-    while (!texto.isEmpty() && texto.back() == u' ') texto.chop(1);
+    while (!texto.isEmpty() && texto.front() == u' ')
+        texto = texto.mid(1);
+    while (!texto.isEmpty() && texto.back() == u' ')
+        texto.chop(1);
     return texto.toString();
 }
 
@@ -29,7 +31,8 @@ std::optional<QStringList> campos(QStringView linea) {
     qsizetype i = 0;
     const qsizetype n = linea.size();
     for (;;) {
-        while (i < n && linea[i] == u' ') ++i;
+        while (i < n && linea[i] == u' ')
+            ++i;
         QString campo;
         if (i < n && linea[i] == u'"') {
             ++i;
@@ -46,11 +49,13 @@ std::optional<QStringList> campos(QStringView linea) {
                 }
                 campo += linea[i++];
             }
-            while (i < n && linea[i] == u' ') ++i;
+            while (i < n && linea[i] == u' ')
+                ++i;
             if (i < n && linea[i] != u',') return std::nullopt;
         } else {
             const qsizetype start = i;
-            while (i < n && linea[i] != u',') ++i;
+            while (i < n && linea[i] != u',')
+                ++i;
             campo = sinEspacios(linea.mid(start, i - start));
         }
         result.append(campo);
@@ -80,8 +85,10 @@ QString entreComillas(QString texto) {
 bool esNumero(const QString& texto) {
     bool digito = false;
     for (QChar c : texto) {
-        if (c.unicode() >= u'0' && c.unicode() <= u'9') digito = true;
-        else if (c != u',' && c != u'.') return false;
+        if (c.unicode() >= u'0' && c.unicode() <= u'9')
+            digito = true;
+        else if (c != u',' && c != u'.')
+            return false;
     }
     return digito;
 }
@@ -107,7 +114,9 @@ std::optional<QStringList> lineas(const QString& ruta, QString* error) {
     return result;
 }
 
-bool enBlanco(const QString& linea) { return sinEspacios(linea).isEmpty(); }
+bool enBlanco(const QString& linea) {
+    return sinEspacios(linea).isEmpty();
+}
 
 } // namespace
 
@@ -135,7 +144,7 @@ QString ColumnWidthsFile::tablaDeAnchos(const QString& tablaConsulta) {
 }
 
 ColumnWidthsFile::Lectura ColumnWidthsFile::LeerAnchos(const QString& tablaConsulta,
-                                                      int columnas) const {
+                                                       int columnas) const {
     Lectura lectura;
     if (!QFile::exists(archivo_)) return lectura;
     const auto detener = [&](int numero, const QString& motivo) {
@@ -147,7 +156,8 @@ ColumnWidthsFile::Lectura ColumnWidthsFile::LeerAnchos(const QString& tablaConsu
     QString error;
     const std::optional<QStringList> texto = lineas(archivo_, &error);
     if (!texto) {
-        return detener(0, QStringLiteral("No se puede leer el archivo de anchos %1: %2").arg(archivo_, error));
+        return detener(
+            0, QStringLiteral("No se puede leer el archivo de anchos %1: %2").arg(archivo_, error));
     }
     const QString clave = claveTabla(tablaDeAnchos(tablaConsulta));
     const Util util;
@@ -156,9 +166,10 @@ ColumnWidthsFile::Lectura ColumnWidthsFile::LeerAnchos(const QString& tablaConsu
         if (enBlanco(linea)) continue;
         const std::optional<QStringList> partes = campos(linea);
         if (!partes || partes->size() != 2) {
-            return detener(numero, QStringLiteral("La línea %1 del archivo de anchos %2 no se puede leer.")
-                                       .arg(numero)
-                                       .arg(archivo_));
+            return detener(numero,
+                           QStringLiteral("La línea %1 del archivo de anchos %2 no se puede leer.")
+                               .arg(numero)
+                               .arg(archivo_));
         }
         if (claveTabla(partes->at(0)).compare(clave, Qt::CaseInsensitive) != 0) continue;
         Linea aplicada;
@@ -166,7 +177,8 @@ ColumnWidthsFile::Lectura ColumnWidthsFile::LeerAnchos(const QString& tablaConsu
         QString resto = partes->at(1);
         for (int columna = 1; columna <= columnas; ++columna) {
             const qsizetype barra = resto.indexOf(u'|');
-            const QString pieza = sinEspacios(QStringView(resto).left(std::max<qsizetype>(barra, 0)));
+            const QString pieza =
+                sinEspacios(QStringView(resto).left(std::max<qsizetype>(barra, 0)));
             QString falla;
             if (barra < 0) {
                 falla = QStringLiteral("falta el ancho de la columna %1").arg(columna);
@@ -202,7 +214,8 @@ QString ColumnWidthsFile::formatoAncho(double ancho) {
     const long long diezmilesimas = std::llround(ancho * 10000.0);
     QString texto = QString::number(diezmilesimas / 10000);
     QString decimales = QString::number(diezmilesimas % 10000).rightJustified(4, u'0');
-    while (decimales.endsWith(u'0')) decimales.chop(1);
+    while (decimales.endsWith(u'0'))
+        decimales.chop(1);
     if (decimales.isEmpty()) return texto;
     // The reader takes either separator; group separators would read as a decimal one.
     const QString separador =
@@ -212,20 +225,23 @@ QString ColumnWidthsFile::formatoAncho(double ancho) {
 
 QString ColumnWidthsFile::textoAnchos(const QList<double>& anchos) {
     QString texto;
-    for (double ancho : anchos) texto += formatoAncho(ancho) + u'|';
+    for (double ancho : anchos)
+        texto += formatoAncho(ancho) + u'|';
     return texto;
 }
 
-void ColumnWidthsFile::GrabarAnchos(const QString& tablaConsulta, const QList<double>& anchos) const {
+void ColumnWidthsFile::GrabarAnchos(const QString& tablaConsulta,
+                                    const QList<double>& anchos) const {
     const QString clave = claveTabla(tablaDeAnchos(tablaConsulta));
     QStringList salida;
     if (QFile::exists(archivo_)) {
         QString error;
         const std::optional<QStringList> texto = lineas(archivo_, &error);
         if (!texto) {
-            raiseError(ErrorNumber::PathFileAccess,
-                       QStringLiteral("No se puede leer el archivo de anchos %1: %2").arg(archivo_, error),
-                       source);
+            raiseError(
+                ErrorNumber::PathFileAccess,
+                QStringLiteral("No se puede leer el archivo de anchos %1: %2").arg(archivo_, error),
+                source);
         }
         for (int numero = 1; numero <= texto->size(); ++numero) {
             const QString& linea = (*texto)[numero - 1];
@@ -242,7 +258,8 @@ void ColumnWidthsFile::GrabarAnchos(const QString& tablaConsulta, const QList<do
                            source);
             }
             if (claveTabla(partes->at(0)).compare(clave, Qt::CaseInsensitive) == 0) continue;
-            salida.append(entreComillas(claveTabla(partes->at(0))) + u',' + entreComillas(partes->at(1)));
+            salida.append(entreComillas(claveTabla(partes->at(0))) + u',' +
+                          entreComillas(partes->at(1)));
         }
     }
     salida.append(entreComillas(clave) + u',' + entreComillas(textoAnchos(anchos)));

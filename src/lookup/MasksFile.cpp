@@ -15,8 +15,10 @@ MasksFile::MasksFile(QString path) : path_(std::move(path)) {}
 QString MasksFile::recortar(const QString& texto) {
     qsizetype begin = 0;
     qsizetype end = texto.size();
-    while (begin < end && texto[begin] == u' ') ++begin;
-    while (end > begin && texto[end - 1] == u' ') --end;
+    while (begin < end && texto[begin] == u' ')
+        ++begin;
+    while (end > begin && texto[end - 1] == u' ')
+        --end;
     return texto.mid(begin, end - begin);
 }
 
@@ -25,7 +27,8 @@ QString MasksFile::limpiar(const QString& texto) {
 }
 
 QString MasksFile::columnasDe(const QString& campos) {
-    QString columnas = recortar(Util().ReplaceText(campos, QStringLiteral("|"), QStringLiteral(",")));
+    QString columnas =
+        recortar(Util().ReplaceText(campos, QStringLiteral("|"), QStringLiteral(",")));
     if (columnas.startsWith(u',')) columnas.remove(0, 1);
     if (columnas.endsWith(u',')) columnas.chop(1);
     return columnas.isEmpty() ? QStringLiteral("*") : columnas;
@@ -56,8 +59,9 @@ MasksFile::Busqueda MasksFile::buscar(const QString& tabla) const {
     QFile file(path_);
     if (info.isDir() || !file.open(QIODevice::ReadOnly)) {
         result.estado = Estado::Ilegible;
-        result.error = QStringLiteral("No se puede leer el archivo de máscaras %1: %2")
-                           .arg(path_, info.isDir() ? QStringLiteral("es una carpeta") : file.errorString());
+        result.error =
+            QStringLiteral("No se puede leer el archivo de máscaras %1: %2")
+                .arg(path_, info.isDir() ? QStringLiteral("es una carpeta") : file.errorString());
         return result;
     }
     const QString buscada = recortar(tabla);
@@ -103,9 +107,10 @@ qint64 MasksFile::agregar(const MascaraConsulta& registro) const {
         // A record cut short by a full disk would be read as garbage by the suite's other
         // programs; the file is put back to whole records.
         file.resize(offset);
-        raiseError(ErrorNumber::PathFileAccess,
-                   QStringLiteral("No se puede escribir el archivo de máscaras %1: %2").arg(path_, why),
-                   source);
+        raiseError(
+            ErrorNumber::PathFileAccess,
+            QStringLiteral("No se puede escribir el archivo de máscaras %1: %2").arg(path_, why),
+            source);
     }
     return numero;
 }

@@ -12,10 +12,10 @@ class MasksFile {
 public:
     // What the lookup takes from a found record.
     struct Datos {
-        QString tabla;      // TablaMascara without characters 0 and 255, trimmed
-        QString columnas;   // the column list, "A,B,C"; "*" when the record lists none
+        QString tabla;    // TablaMascara without characters 0 and 255, trimmed
+        QString columnas; // the column list, "A,B,C"; "*" when the record lists none
         std::optional<QString> columnaBusqueda; // text before the first ","; none without ","
-        QString condicion;  // CondicionMascara without characters 0 and 255, trimmed
+        QString condicion; // CondicionMascara without characters 0 and 255, trimmed
     };
 
     enum class Estado {
