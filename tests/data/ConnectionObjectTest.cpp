@@ -5,6 +5,8 @@
 #include "support/TestDatabase.h"
 
 #include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
