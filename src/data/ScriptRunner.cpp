@@ -86,7 +86,7 @@ void normalizeScript(QString& script) {
     script = replaceNoCase(script, u"SET NOCOUNT ON"_s, QString());
     script = replaceNoCase(script, u"SET NOCOUNT OFF"_s, QString());
     script = replaceNoCase(script, u" GO "_s, u" "_s);
-    // Twice: the first pass leaves a GO whose CR LF was taken by the one before it.
+    // The second pass finds nothing the first one left; it is kept as the suite's runner has it.
     script = replaceNoCase(script, crlf + u"GO "_s, u" "_s);
     script = replaceNoCase(script, crlf + u"GO "_s, u" "_s);
     script = replaceNoCase(script, crlf + u"GO"_s + crlf, u" "_s);
