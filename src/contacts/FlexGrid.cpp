@@ -389,7 +389,9 @@ void FlexGrid::mousePressEvent(QMouseEvent* event) {
     if (!index.isValid()) return;
     guarded([&] {
         if (event->modifiers() & Qt::ShiftModifier) setSelectionEnd(index.row() + 1, index.column());
-        else moveCurrent(index.row() + 1, index.column(), Scroll::ToCell);
+        // No scrolling under the mouse: a cell half in sight stays put, so the second press of
+        // a double click lands on the same cell (the editor scrolls a covered cell itself).
+        else moveCurrent(index.row() + 1, index.column(), Scroll::No);
     });
 }
 
@@ -411,8 +413,7 @@ void FlexGrid::mouseReleaseEvent(QMouseEvent* event) {
 void FlexGrid::mouseDoubleClickEvent(QMouseEvent* event) {
     event->accept();
     if (event->button() != Qt::LeftButton) return;
-    // The first press chose the cell (and may have scrolled it into view, so the second press
-    // can lie over another cell): the double click acts on the current cell, and no Click
+    // The presses chose the cell: the double click acts on the current cell, and no Click
     // follows its release.
     dragging_ = false;
     if (!indexAt(event->position().toPoint()).isValid()) return;
