@@ -47,7 +47,7 @@ const QString iniFile = QStringLiteral("CN000pr.INI");
 } // namespace
 
 DB_Dll& gDB() { return onFirstUse(objects().db); }
-Lib_ClsCons3& gConsultas() { return onFirstUse(objects().consultas, ConfigReader(&LeerConfiguracion)); }
+Lib_ClsCons3& gConsultas() { return onFirstUse(objects().consultas, gDB(), ConfigReader(&LeerConfiguracion), programFolder()); }
 Util& gUtil() { return onFirstUse(objects().util); }
 Identidad& gIdentidad() { return onFirstUse(objects().identidad); }
 Ini& gIni() { return onFirstUse(objects().ini); }
