@@ -69,7 +69,8 @@ void runStatement(const QString& statement, long& recordsAffected, ScriptTarget&
     const std::int64_t sum = std::int64_t(recordsAffected) + rows;
     if (sum > std::numeric_limits<std::int32_t>::max() ||
         sum < std::numeric_limits<std::int32_t>::min())
-        raiseError(ErrorNumber::Overflow, u"DB_Dll"_s);
+        platformtext::refuse(ErrorNumber::Overflow,
+                             u"la cantidad de filas afectadas pasa de 32 bits"_s);
     recordsAffected = long(sum);
 }
 

@@ -33,6 +33,7 @@ protected:
         try {
             dicc(sql);
         } catch (const RuntimeError& e) {
+            EXPECT_FALSE(e.description().isEmpty());
             return e.number();
         }
         return 0;
