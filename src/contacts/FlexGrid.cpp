@@ -457,3 +457,7 @@ int FlexGrid::toTwipsY(int pixels) const {
 int FlexGrid::toPixelsX(int twips) const { return Twips::toPixels(twips, logicalDpiX()); }
 
 int FlexGrid::toPixelsY(int twips) const { return Twips::toPixels(twips, logicalDpiY()); }
+
+void FlexGrid::setRowTint(int row, const QColor& colour) {
+    if (row >= 1 && row < Rows()) model_->setRowTint(row - 1, colour);
+}

@@ -95,6 +95,9 @@ public:
     void RemoveItem(int row);
     // Repaints the grid.
     void Refresh();
+    // Tints a data row's background (the window marks the row whose edits are not written yet);
+    // an invalid colour removes the tint.
+    void setRowTint(int row, const QColor& colour);
     // Gives the grid the focus; 5 when it is hidden or disabled.
     void SetFocus();
     // Reorders the data rows by the selected columns (Col to ColSel, left to right), stable; the

@@ -19,7 +19,19 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
             store_.readsAsNumber(index.row(), index.column()) ? Qt::AlignRight : Qt::AlignLeft;
         return QVariant::fromValue(side | Qt::AlignVCenter);
     }
+    case Qt::BackgroundRole:
+        if (index.row() == tintRow_ && tint_.isValid()) return tint_;
+        return {};
     default: return {};
+    }
+}
+
+void GridModel::setRowTint(int row, const QColor& colour) {
+    const int previous = tintRow_;
+    tintRow_ = colour.isValid() ? row : -1;
+    tint_ = colour;
+    for (int r : {previous, tintRow_}) {
+        if (r >= 0 && r < rowCount()) Q_EMIT dataChanged(index(r, 0), index(r, columnCount() - 1), {Qt::BackgroundRole});
     }
 }
 

@@ -3,6 +3,7 @@
 #include "CellStore.h"
 
 #include <QAbstractTableModel>
+#include <QColor>
 #include <memory>
 
 // The table model of a grid over its cell store: model rows are the data rows (the header row is
@@ -33,7 +34,11 @@ public:
     void removeDataRows(int row, int count);
     void setColumns(int count);
     void sortRows(int firstColumn, int lastColumn, CellStore::SortMode mode);
+    // Paints one data row (0-based) with a background colour; an invalid colour removes it.
+    void setRowTint(int row, const QColor& colour);
 
 private:
     CellStore store_;
+    int tintRow_ = -1;
+    QColor tint_;
 };
