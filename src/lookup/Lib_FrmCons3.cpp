@@ -258,10 +258,7 @@ void Lib_FrmCons3::cargar() {
 
 void Lib_FrmCons3::Encolumnar(ado::Recordset& rs) {
     Procedure p(politicaColumnas());
-    p.step([&] {
-        listView1_->setColumnCount(0);
-        listView1_->headerItem()->setText(0, QString());
-    });
+    p.step([&] { listView1_->setColumnCount(0); });
     const long campos = p.value<long>([&] { return rs.FieldCount(); }, 0);
     const bool conPrecios = SQL.contains(u"V_MA_ARTICULOS", Qt::CaseInsensitive) ||
                             SQL.contains(u"STK_MA_ARTICULOS", Qt::CaseInsensitive);
