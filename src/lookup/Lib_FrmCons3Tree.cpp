@@ -40,7 +40,7 @@ bool esIgual(const QString& a, QStringView b) {
 Lib_FrmCons3Tree::Lib_FrmCons3Tree(DB_Dll& db, QWidget* parent) : QDialog(parent), db_(db) {
     setObjectName(QStringLiteral("Lib_FrmCons3Tree"));
     setWindowTitle(QStringLiteral("Consulta..."));
-    setFixedSize(px(anchoVentana), px(altoVentana));
+    resize(px(anchoVentana), px(altoVentana));
 
     picFields_ = new QWidget(this);
     picFields_->setObjectName(QStringLiteral("picFields"));
