@@ -131,7 +131,8 @@ QString rewriteTop(const QString& valor) {
     const QString after = trimBlanks(valor.mid(top + 3));
     // Without a blank after the count its length would be negative: an invalid call.
     const qsizetype blank = after.indexOf(u' ');
-    const QString count = platformtext::left(after, blank);
+    const QString count = platformtext::left(
+        after, blank, u"la cláusula TOP no tiene un espacio después de su cantidad"_s);
     QString rest = after.mid(blank + 1);
 
     QString group;
@@ -156,7 +157,9 @@ QString rewriteWhere(const QString& work) {
     const qsizetype where = work.indexOf(u" WHERE "_s, 0, CI);
     const QString front = trimBlanks(work.left(where + 1));
     const QString tail = trimBlanks(work.mid(where));
-    if (tail.size() > longestWhere) raiseError(ErrorNumber::Overflow, u"DB_Dll"_s);
+    if (tail.size() > longestWhere)
+        platformtext::refuse(ErrorNumber::Overflow,
+                             u"la condición WHERE pasa de 32.767 caracteres"_s);
 
     // The tail is walked with an offset instead of being cut down after every token; the next
     // occurrence of each separator is remembered until the walk passes it, so a long clause is
@@ -215,7 +218,9 @@ QString rewriteDateLiterals(const QString& work) {
     while (open >= 0) {
         const qsizetype close = work.indexOf(u'\'', open + 1);
         // No closing quote: the literal's length would be negative, an invalid call.
-        const QString inner = platformtext::mid(work, open + 1, close - open - 1);
+        const QString inner =
+            platformtext::mid(work, open + 1, close - open - 1,
+                              u"falta la comilla de cierre de un texto de la sentencia"_s);
         QDateTime date;
         if (readLocaleDate(inner, date)) {
             const QString quoted = u'\'' + inner + u'\'';

@@ -28,15 +28,22 @@ inline QString replaceNoCase(const QString& text, const QString& find, const QSt
     return result.replace(find, with, Qt::CaseInsensitive);
 }
 
-// The first `length` characters; a negative length raises error 5 as the platform's Left does.
-inline QString left(const QString& text, qsizetype length) {
-    if (length < 0) raiseError(ErrorNumber::InvalidCall, QStringLiteral("DB_Dll"));
+// Raises error `number` with the platform's description followed by what was wrong.
+[[noreturn]] inline void refuse(long number, const QString& why) {
+    raiseError(number, errorDescription(number) + QStringLiteral(": ") + why,
+               QStringLiteral("DB_Dll"));
+}
+
+// The first `length` characters; a negative length raises error 5 as the platform's Left does,
+// saying `why`.
+inline QString left(const QString& text, qsizetype length, const QString& why) {
+    if (length < 0) refuse(ErrorNumber::InvalidCall, why);
     return text.left(length);
 }
 
-// `length` characters from the 0-based `from`; a negative length raises error 5.
-inline QString mid(const QString& text, qsizetype from, qsizetype length) {
-    if (length < 0) raiseError(ErrorNumber::InvalidCall, QStringLiteral("DB_Dll"));
+// `length` characters from the 0-based `from`; a negative length raises error 5 saying `why`.
+inline QString mid(const QString& text, qsizetype from, qsizetype length, const QString& why) {
+    if (length < 0) refuse(ErrorNumber::InvalidCall, why);
     return text.mid(from, length);
 }
 

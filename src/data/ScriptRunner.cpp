@@ -69,7 +69,8 @@ void runStatement(const QString& statement, long& recordsAffected, ScriptTarget&
     const std::int64_t sum = std::int64_t(recordsAffected) + rows;
     if (sum > std::numeric_limits<std::int32_t>::max() ||
         sum < std::numeric_limits<std::int32_t>::min())
-        raiseError(ErrorNumber::Overflow, u"DB_Dll"_s);
+        platformtext::refuse(ErrorNumber::Overflow,
+                             u"la cantidad de filas afectadas pasa de 32 bits"_s);
     recordsAffected = long(sum);
 }
 
@@ -86,7 +87,7 @@ void normalizeScript(QString& script) {
     script = replaceNoCase(script, u"SET NOCOUNT ON"_s, QString());
     script = replaceNoCase(script, u"SET NOCOUNT OFF"_s, QString());
     script = replaceNoCase(script, u" GO "_s, u" "_s);
-    // Twice: the first pass leaves a GO whose CR LF was taken by the one before it.
+    // The second pass finds nothing the first one left; it is kept as the suite's runner has it.
     script = replaceNoCase(script, crlf + u"GO "_s, u" "_s);
     script = replaceNoCase(script, crlf + u"GO "_s, u" "_s);
     script = replaceNoCase(script, crlf + u"GO"_s + crlf, u" "_s);

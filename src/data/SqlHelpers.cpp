@@ -91,7 +91,7 @@ QString stSTF(QString& rsName, int rnPart) {
     const qsizetype dot = rsName.indexOf(u'.');
     if (rsName.indexOf(u'.', dot + 1) < 0) {
         if (rnPart != 0) return rsName.mid(dot + 1);
-        return platformtext::left(rsName, dot);
+        return platformtext::left(rsName, dot, u"el nombre no tiene la forma tabla.campo"_s);
     }
     rsName = StripOwner(rsName);
     return rsName;
@@ -105,12 +105,12 @@ QString AddBrackets(const QString& rObjName) {
 QString StripConnect(const QString& rsTblName) {
     const qsizetype arrow = rsTblName.indexOf(u"->"_s);
     if (arrow < 0) return rsTblName;
-    return platformtext::left(rsTblName, arrow - 1);
+    return platformtext::left(rsTblName, arrow - 1, u"el nombre empieza con \"->\""_s);
 }
 
 QString StripBrackets(const QString& rsObjName) {
     if (!rsObjName.startsWith(u'[')) return rsObjName;
-    return platformtext::mid(rsObjName, 1, rsObjName.size() - 2);
+    return platformtext::mid(rsObjName, 1, rsObjName.size() - 2, u"el nombre es solo \"[\""_s);
 }
 
 QString StripOwner(QString& rsTblName) {

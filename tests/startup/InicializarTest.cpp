@@ -7,6 +7,7 @@
 #include "support/ScriptedPrompts.h"
 #include "support/TestDatabase.h"
 
+#include <QDialog>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -111,7 +112,6 @@ TEST_F(Startup, ConnectsToSQLiteAndCompletesTheStartup) {
 
 TEST_F(Startup, TheIniFileGivesTheConnectionWhenAsked) {
     TestDatabase db(TestDatabase::demoScript());
-    Util u;
     const QString section = gIdentidad().FirstIdentity().toUpper() + u'|' + gIdentidad().SecondIdentity().toUpper();
     QFile ini(programDir.filePath(QStringLiteral("CN000pr.INI")));
     ASSERT_TRUE(ini.open(QIODevice::WriteOnly));

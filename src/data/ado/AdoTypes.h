@@ -12,6 +12,8 @@ enum ObjectStateEnum : long { adStateClosed = 0, adStateOpen = 1 };
 enum CommandTypeEnum : long { adCmdUnspecified = -1, adCmdText = 1, adCmdTable = 2, adCmdStoredProc = 4, adCmdUnknown = 8, adCmdTableDirect = 512 };
 enum SchemaEnum : long { adSchemaColumns = 4, adSchemaTables = 20 };
 enum AffectEnum : long { adAffectCurrent = 1 };
+enum ExecuteOptionEnum : long { adExecuteNoRecords = 128 };
+enum PositionEnum : long { adPosUnknown = -1, adPosBOF = -2, adPosEOF = -3 };
 
 // DataTypeEnum
 enum DataTypeEnum : long {
@@ -29,10 +31,15 @@ constexpr long adErrIntegrity = std::int32_t(0x80040E2Fu);      // integrity vio
 constexpr long adErrNoSuchTable = std::int32_t(0x80040E37u);    // table or view does not exist
 constexpr long adErrCommandText = std::int32_t(0x80040E14u);    // error in the command text
 constexpr long adErrRowNotFound = std::int32_t(0x80040E38u);    // row changed or deleted since read
+// A value the field cannot take (OLE DB's DB_E_ERRORSOCCURRED, ADO's "multiple-step" error).
+constexpr long adErrFieldValue = std::int32_t(0x80040E21u);
+constexpr long adErrNoTransaction = std::int32_t(0x8004D00Eu);  // commit or rollback without one
+constexpr long adErrInvalidArgument = 3001;                     // argument of wrong type or range
 constexpr long adErrNoCurrentRecord = 3021;                     // BOF or EOF is true
 constexpr long adErrItemNotFound = 3265;                        // no field of that name or ordinal
 constexpr long adErrObjectClosed = 3704;                        // operation not allowed when closed
 constexpr long adErrObjectOpen = 3705;                          // operation not allowed when open
 constexpr long adErrFeatureNotAvailable = 3251;                 // the provider cannot do that
+constexpr long adErrProviderNotFound = 3706;                    // no such provider here
 
 } // namespace ado

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AdoTypes.h"
+#include "Dialect.h"
 #include "ProviderError.h"
 #include "shared/Variant.h"
 
@@ -12,9 +13,6 @@ namespace ado {
 
 class Recordset;
 struct OdbcConnection;
-
-// Which SQL dialect the open connection speaks, from its provider.
-enum class Dialect { SqlServer, Oracle, SQLite };
 
 // An ADO Connection over ODBC. The connection string keeps ADO's forms:
 //   "PROVIDER=SQLOLEDB;Server=...;Database =...;UId=...;Pwd=...;"  -> SQL Server ODBC driver
@@ -75,7 +73,9 @@ public:
     // literal the server reads as a date).
     QString toDriverSql(const QString& statement) const;
 
-    OdbcConnection* odbc() const; // internal: the open ODBC handles
+    OdbcConnection* odbc() const; // internal: the open ODBC handles (null when closed)
+    // Internal: expires when this object goes, so that a recordset never uses a dead connection.
+    std::weak_ptr<void> lifetime() const;
 
 private:
     struct Impl;

@@ -1,0 +1,34 @@
+#include "DataControl.h"
+
+#include "RecordsetGridSource.h"
+#include "data/ado/Connection.h"
+
+DataControl::DataControl(QObject* parent)
+    : QObject(parent), recordset_(std::make_unique<ado::Recordset>()) {}
+
+DataControl::~DataControl() = default;
+
+void DataControl::setConnectionString(const QString& text) { connectionString_ = text; }
+
+void DataControl::Refresh() {
+    if (!connection_ || openedWith_ != connectionString_ || connection_->State() != ado::adStateOpen) {
+        auto connection = std::make_unique<ado::Connection>();
+        connection->setCursorLocation(ado::adUseClient);
+        connection->Open(connectionString_);
+        connection_ = std::move(connection);
+        openedWith_ = connectionString_;
+    }
+    const QString source = recordSource_.trimmed();
+    const bool statement = source.startsWith(QStringLiteral("SELECT "), Qt::CaseInsensitive) ||
+                           source.startsWith(QStringLiteral("SELECT\t"), Qt::CaseInsensitive);
+    const long options = statement ? ado::adCmdText : commandType_;
+    auto next = std::make_unique<ado::Recordset>();
+    next->Open(recordSource_, *connection_, ado::adOpenStatic, ado::adLockOptimistic, options);
+    recordset_ = std::move(next);
+    Q_EMIT refreshed();
+}
+
+std::shared_ptr<const GridSource> DataControl::gridSource() const {
+    if (recordset_->State() != ado::adStateOpen) return {};
+    return std::make_shared<RecordsetGridSource>(recordset_->rows());
+}

@@ -1,0 +1,163 @@
+#pragma once
+
+#include "GridSource.h"
+
+#include <QTableView>
+#include <memory>
+#include <optional>
+
+class CellStore;
+class GridModel;
+class GridDelegate;
+
+// The contacts window's grid: a table view with the members of the suite's flex grid under their
+// own names. Row 0 is the one fixed row (the header, drawn by the view's header and holding the
+// field names); data rows are 1..Rows-1 and there is no fixed column. The grid always has at least
+// one data row and one column, so there is always a current cell (Row, Col), never in the header.
+// Positions and sizes are in twips at the widget's logical dpi. The grid edits nothing itself: an
+// editor laid over the cell (CellLeft... plus Left/Top) reacts to its signals. An invalid argument
+// (a row, column or mode out of range) raises RuntimeError 5 and changes nothing.
+class FlexGrid : public QTableView {
+    Q_OBJECT
+
+public:
+    explicit FlexGrid(QWidget* parent = nullptr);
+    ~FlexGrid() override;
+
+    // Replaces the content with the source's rows (shared, not copied): Rows = rows + 1 (a source
+    // without rows shows one blank row), Cols = columns, header = names. Column widths are kept by
+    // position; the current cell goes to (1, 0) and the first data row to the top.
+    void load(std::shared_ptr<const GridSource> source);
+
+    // The control's name (objectName; "DataGrid1" until set).
+    QString Name() const;
+    void setName(const QString& name);
+
+    int Rows() const;
+    // Growing adds blank rows at the bottom, shrinking drops the last rows; at least 2.
+    void setRows(int rows);
+    int Cols() const;
+    // Growing adds blank columns at the right, shrinking drops the last columns; at least 1.
+    void setCols(int cols);
+    // Always 1: the header row.
+    int FixedRows() const { return 1; }
+
+    // The current cell. Setting it raises LeaveCell first (while Row/Col still name the cell left)
+    // unless it stays where it is, collapses the selection to it and does not scroll.
+    int Row() const { return row_; }
+    void setRow(int row);
+    int Col() const { return col_; }
+    void setCol(int col);
+    // The other corner of the selection (the current cell is one corner); collapsed when the
+    // current cell is set.
+    int RowSel() const { return rowSel_; }
+    void setRowSel(int row);
+    int ColSel() const { return colSel_; }
+    void setColSel(int col);
+
+    // The first visible data row. Setting it scrolls as far as the grid can; past the last row
+    // (or to the header) raises 5.
+    int TopRow() const;
+    void setTopRow(int row);
+
+    // The current cell's text.
+    QString Text() const;
+    void setText(const QString& text);
+    // Any cell's text; row 0 is the header.
+    QString TextMatrix(int row, int col) const;
+    void setTextMatrix(int row, int col, const QString& text);
+    // True when a data cell's text was written (by the operator's edits or by code) since the load.
+    bool isCellWritten(int row, int col) const;
+
+    int ColWidth(int col) const;
+    void setColWidth(int col, int twips);
+
+    // The current cell's rectangle, relative to the grid's own top-left corner.
+    int CellLeft() const;
+    int CellTop() const;
+    int CellWidth() const;
+    int CellHeight() const;
+
+    // The grid's geometry within its parent.
+    int Left() const;
+    void setLeft(int twips);
+    int Top() const;
+    void setTop(int twips);
+    int Width() const;
+    void setWidth(int twips);
+    int Height() const;
+    void setHeight(int twips);
+
+    // Inserts a row before `index` (1..Rows; none: at the end) with `item` split on tabs into its
+    // cells. Row keeps its number, so AddItem at Row makes Row name the new row.
+    void AddItem(const QString& item, std::optional<int> index = std::nullopt);
+    // Removes a data row; the only data row cannot be removed (5).
+    void RemoveItem(int row);
+    // Repaints the grid.
+    void Refresh();
+    // Tints a data row's background (the window marks the row whose edits are not written yet);
+    // an invalid colour removes the tint.
+    void setRowTint(int row, const QColor& colour);
+    // Gives the grid the focus; 5 when it is hidden or disabled.
+    void SetFocus();
+    // Reorders the data rows by the selected columns (Col to ColSel, left to right), stable; the
+    // header stays. Modes as CellStore::SortMode, 0 to 6; Row and Col keep their numbers.
+    void Sort(int mode);
+
+    // The cell store, read-only (for the data control and the writers).
+    const CellStore& cells() const;
+
+Q_SIGNALS:
+    void Click();
+    void DblClick();
+    // A typed character; a handler may change it or drop it (0).
+    void KeyPress(int& keyAscii);
+    // A key pressed, by the platform's key code; shift: 1 Shift, 2 Ctrl, 4 Alt. Setting the code
+    // to 0 drops the key's own action (moving the current cell).
+    void KeyDown(int& keyCode, int shift);
+    void GotFocus();
+    void LostFocus();
+    // Raised just before the current cell changes (mouse, keyboard, setRow/setCol), while Row and
+    // Col still name the cell being left.
+    void LeaveCell();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    enum class Scroll { No, ToCell };
+    void moveCurrent(int row, int col, Scroll scroll);
+    void setSelectionEnd(int row, int col);
+    void headerPressed(int col);
+    void headerEntered(int col);
+    void cellsChanged();
+    void clampCell();
+    void applyRowHeight();
+    int pageRows() const;
+    bool navigate(int keyCode, Qt::KeyboardModifiers modifiers);
+    QRect currentCellRect() const;
+    void checkRow(int row, int first) const;
+    void checkCol(int col) const;
+    int toTwipsX(int pixels) const;
+    int toTwipsY(int pixels) const;
+    int toPixelsX(int twips) const;
+    int toPixelsY(int twips) const;
+    template <class Body> void guarded(Body&& body);
+
+    std::unique_ptr<GridModel> model_;
+    std::unique_ptr<GridDelegate> delegate_;
+    int row_ = 1;
+    int col_ = 0;
+    int rowSel_ = 1;
+    int colSel_ = 0;
+    bool inLeaveCell_ = false;
+    bool dragging_ = false;
+};

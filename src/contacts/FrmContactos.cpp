@@ -1,0 +1,400 @@
+#include "FrmContactos.h"
+
+#include "DataControl.h"
+#include "FilterView.h"
+#include "FlexGrid.h"
+#include "ExcelExport.h"
+#include "ExportNames.h"
+#include "GridEditor.h"
+#include "HtmlExport.h"
+#include "RowWriter.h"
+#include "shared/Teclado.h"
+#include "data/DB_Dll.h"
+#include "shared/Procedure.h"
+#include "shared/Prompts.h"
+#include "shared/Twips.h"
+#include "startup/ModGlobal.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QFontMetricsF>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QToolBar>
+#include <cmath>
+
+static void initContactsResources() { Q_INIT_RESOURCE(contacts); }
+
+namespace {
+
+int px(double twips) { return Twips::toPixels(twips); }
+double tw(double pixels) { return Twips::fromPixels(pixels); }
+
+template <class W> W* place(W* widget, double left, double top, double width, double height) {
+    widget->setGeometry(px(left), px(top), px(width), px(height));
+    return widget;
+}
+
+const char* const sortCaptions[] = {"(Ninguno)",
+                                    "Ascendente (Genérico)",
+                                    "Descendente (Genérico)",
+                                    "Ascendente (Numérico)",
+                                    "Descendente (Numérico)",
+                                    "Ascendente (Alfanumérico)",
+                                    "Descendente (Alfanumérico)"};
+
+// The sort selector takes no typing: every character is discarded.
+class SortSelector final : public QComboBox {
+public:
+    using QComboBox::QComboBox;
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override {
+        if (!e->text().isEmpty() && e->text().at(0).isPrint()) {
+            e->accept();
+            return;
+        }
+        QComboBox::keyPressEvent(e);
+    }
+};
+
+} // namespace
+
+FrmContactos::FrmContactos(QWidget* parent) : QWidget(parent) {
+    initContactsResources();
+    setObjectName(QStringLiteral("FrmContactos"));
+    setWindowTitle(QStringLiteral("CONTACTOS"));
+    resize(px(8250), px(4635));
+
+    data1 = new DataControl(this);
+
+    FrmPlanilla = place(new QFrame(this), 0, 0, 8175, 4575);
+    FrmPlanilla->setObjectName(QStringLiteral("FrmPlanilla"));
+    Label2 = place(new QLabel(QStringLiteral("En Orden"), FrmPlanilla), 240, 240, 855, 255);
+    Combo1 = place(new SortSelector(FrmPlanilla), 1080, 240, 2535, 315);
+    Combo1->setObjectName(QStringLiteral("Combo1"));
+
+    Toolbar2 = place(new QToolBar(FrmPlanilla), 4920, 120, 1095, 390);
+    Toolbar2->setObjectName(QStringLiteral("Toolbar2"));
+    Toolbar2->setIconSize(QSize(px(330), px(330)));
+    auto button = [&](const QString& key, const QString& tip, const char* icon) {
+        QAction* a = Toolbar2->addAction(QIcon(QString::fromLatin1(icon)), key);
+        a->setObjectName(key);
+        a->setToolTip(tip);
+        connect(a, &QAction::triggered, this, [this, key] { Toolbar2_ButtonClick(key); });
+        return a;
+    };
+    actFiltro = button(QStringLiteral("Filtro"), QStringLiteral("Filtro"), ":/contacts/icons/filtro.png");
+    actHtm = button(QStringLiteral("HTM"), QStringLiteral("Generar Archivo HTML"), ":/contacts/icons/htm.png");
+    actExcel = button(QStringLiteral("Excel"), QStringLiteral("Generar Archivo Excel"), ":/contacts/icons/excel.png");
+
+    DataGrid1 = new FlexGrid(FrmPlanilla);
+    DataGrid1->setName(QStringLiteral("DataGrid1"));
+    DataGrid1->setGeometry(px(120), px(720), px(7935), px(3255));
+    QFont arial(QStringLiteral("Arial"));
+    arial.setStyleHint(QFont::SansSerif);
+    DataGrid1->setFont(arial);
+
+    TxtEdit = place(new QLineEdit(FrmPlanilla), 1320, 960, 975, 285);
+    TxtEdit->setObjectName(QStringLiteral("TxtEdit"));
+    TxtEdit->setStyleSheet(QStringLiteral("QLineEdit { background-color: #FFFFC0; }"));
+    TxtEdit->hide();
+    TxtEdit->raise();
+
+    FrmFiltro = new FilterView(*data1, ModGlobal::gDB(), this);
+    FrmFiltro->hide();
+    FrmPlanilla->raise();
+    FrmFiltro->closed = [this] { showGrid(); };
+
+    writer_ = std::make_unique<RowWriter>(*DataGrid1, *data1, ModGlobal::gDB(), state);
+    editor_ = std::make_unique<GridEditor>(*DataGrid1, *TxtEdit, *data1, *writer_, state, ModGlobal::gTeclado());
+    editor_->resolvePending = [this](const QString& what) { return resolvePendingRow(what); };
+    writer_->pendingChanged = [this](int row) { markPending(row); };
+    FrmFiltro->beforeReload = [this] { return resolvePendingRow(QStringLiteral("aplicar el filtro")); };
+
+    connect(Combo1, &QComboBox::currentIndexChanged, this, [this](int i) { Combo1_Click(i); });
+    connect(data1, &DataControl::refreshed, this, [this] { loadGrid(); });
+}
+
+FrmContactos::~FrmContactos() = default;
+
+int FrmContactos::anchoColumna(long type, long definedSize) const {
+    const double w = tw(QFontMetricsF(font()).horizontalAdvance(u'A'));
+    double factor;
+    switch (type) {
+    case 2: case 3: case 5: case 14: case 16: case 20: case 131:
+    case 7: case 133: case 134: case 135: factor = 10; break;
+    case 11: factor = 5; break;
+    case 203: factor = 100; break;
+    default: factor = definedSize > 30 ? 30 : definedSize >= 1 ? double(definedSize) : 17; break;
+    }
+    return int(std::nearbyint(w * factor));
+}
+
+void FrmContactos::Form_Load() {
+    Procedure p([](const RuntimeError& e) {
+        prompts().message(QStringLiteral("Ha ocurrido el siguiente error : ") + QString::number(e.number()) +
+                              QStringLiteral(" - ") + e.description(),
+                          QStringLiteral("Aviso al operador"), Prompt::Buttons::Ok, Prompt::Icon::Critical);
+        return OnFailure::Leave;
+    });
+    p.step([] {
+        QString connString;
+        ModGlobal::Inicializar(false, QString(), connString);
+    });
+    p.step([&] {
+        Combo1->clear();
+        for (const char* caption : sortCaptions) Combo1->addItem(QString::fromUtf8(caption));
+        Combo1->setCurrentIndex(0);
+    });
+    p.step([&] {
+        connectionString = ModGlobal::gDB().gConnString;
+        state.RecordSource = QStringLiteral("MA_contactos");
+        state.gTieneId = false;
+    });
+    p.step([&] {
+        data1->setConnectionString(connectionString);
+        data1->setRecordSource(QStringLiteral("MA_contactos"));
+        data1->setCommandType(2);
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        struct Restore {
+            ~Restore() { QApplication::restoreOverrideCursor(); }
+        } restore;
+        data1->Refresh();
+    });
+    p.step([&] {
+        ado::Recordset& rs = data1->Recordset();
+        for (long i = 0; i < rs.FieldCount(); ++i) {
+            ado::Field f = rs.Fields(i);
+            if (f.Name().trimmed().compare(QStringLiteral("id"), Qt::CaseInsensitive) == 0) state.gTieneId = true;
+            DataGrid1->setColWidth(int(i), anchoColumna(f.Type(), f.DefinedSize()));
+        }
+    });
+    p.step([&] {
+        FrmFiltro->cmdOK->setEnabled(false);
+        FrmFiltro->txtCriteria->setPlainText(QString());
+        FrmFiltro->cmdOK->setEnabled(false);
+        FrmFiltro->cboOperator->clear();
+        FrmFiltro->cboOperator->addItems({QStringLiteral("="), QStringLiteral("<>"), QStringLiteral(">"), QStringLiteral(">="),
+                                          QStringLiteral("<"), QStringLiteral("<="), QStringLiteral("Like")});
+        FrmFiltro->cboOperator->setCurrentIndex(0);
+    });
+    p.step([&] {
+        // The open list is 300 pixels wide whatever the box's width.
+        FrmFiltro->cboField->view()->setMinimumWidth(300);
+    });
+}
+
+void FrmContactos::loadGrid() {
+    if (auto source = data1->gridSource()) {
+        DataGrid1->load(source);
+        writer_->setLoadedSource(source);
+    }
+    marked_ = 0;
+}
+
+void FrmContactos::MsflexGridEdt(FlexGrid& MsFlexGrid, QLineEdit& Edt, int KeyAscii) {
+    editor_->MsflexGridEdt(MsFlexGrid, Edt, KeyAscii);
+}
+void FrmContactos::EditKeyCode(FlexGrid& MsFlexGrid, QLineEdit& Edt, int KeyCode, int Shift) {
+    editor_->EditKeyCode(MsFlexGrid, Edt, KeyCode, Shift);
+}
+void FrmContactos::MsflexKey(FlexGrid& MsFlexGrid, int KeyCode) { editor_->MsflexKey(MsFlexGrid, KeyCode); }
+void FrmContactos::GrabaRegistro() { writer_->GrabaRegistro(); }
+void FrmContactos::GrabaElimina() { writer_->GrabaElimina(); }
+
+bool FrmContactos::resolvePendingRow(const QString& what) {
+    if (resolving_) return true;
+    if (TxtEdit->isVisible()) {
+        DataGrid1->setText(TxtEdit->text());
+        TxtEdit->hide();
+    }
+    if (state.gFilaPendiente == 0) return true;
+    writer_->GrabaRegistro();
+    if (state.gFilaPendiente == 0) return true;
+    const int row = int(std::nearbyint(state.gFilaPendiente));
+    const int answer = prompts().message(
+        QStringLiteral("Los cambios de la fila %1 no se grabaron.\n\n¿Desea volver a esa fila para corregirlos?\n"
+                       "Si responde No, los cambios se descartan para %2.")
+            .arg(row)
+            .arg(what),
+        QStringLiteral("Cambios sin grabar"), Prompt::Buttons::YesNo, Prompt::Icon::Exclamation);
+    if (answer == Prompt::Yes) {
+        resolving_ = true;
+        editor_->suspendWrites = true;
+        struct Reset {
+            FrmContactos& w;
+            ~Reset() {
+                w.resolving_ = false;
+                w.editor_->suspendWrites = false;
+            }
+        } reset{*this};
+        Procedure p(Handler::skip());
+        p.step([&] { DataGrid1->setRow(row); });
+        p.step([&] { DataGrid1->SetFocus(); });
+        return false;
+    }
+    writer_->Descartar();
+    return true;
+}
+
+// The pending row is tinted while it holds texts not yet written.
+void FrmContactos::markPending(int row) {
+    if (marked_ == row) return;
+    if (marked_ > 0 && marked_ < DataGrid1->Rows()) DataGrid1->setRowTint(marked_, QColor());
+    marked_ = row;
+    if (row > 0 && row < DataGrid1->Rows()) DataGrid1->setRowTint(row, QColor(255, 236, 179));
+}
+
+void FrmContactos::closeEvent(QCloseEvent* event) {
+    if (!resolvePendingRow(QStringLiteral("cerrar la ventana"))) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
+}
+
+void FrmContactos::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+void FrmContactos::Form_Resize() {
+    // Each step on its own: a size that cannot be applied (a minimised window) is skipped.
+    Procedure p(Handler::skip());
+    const auto positive = [](double v) {
+        if (v < 0) raiseError(ErrorNumber::InvalidCall);
+        return v;
+    };
+    p.step([&] { FrmPlanilla->resize(px(positive(tw(width()) - 120)), FrmPlanilla->height()); });
+    p.step([&] { FrmPlanilla->resize(FrmPlanilla->width(), px(positive(tw(height()) - tw(FrmPlanilla->y()) - 400))); });
+    p.step([&] { DataGrid1->setWidth(int(positive(tw(FrmPlanilla->width()) - 150))); });
+    p.step([&] { DataGrid1->setHeight(int(positive(tw(FrmPlanilla->height()) - DataGrid1->Top() - 120))); });
+    p.step([&] {
+        Toolbar2->move(px(positive(tw(FrmPlanilla->width()) - tw(Toolbar2->width()) - 240)), Toolbar2->y());
+    });
+}
+
+void FrmContactos::Combo1_Click(int index) {
+    if (index < 0) return;
+    // Sorting renumbers the rows: a pending row is written first.
+    if (!resolvePendingRow(QStringLiteral("ordenar la grilla"))) return;
+    Procedure p(Handler::skip());
+    p.step([&] { DataGrid1->Sort(index); });
+}
+
+void FrmContactos::showGrid() {
+    FrmFiltro->hide();
+    FrmPlanilla->show();
+}
+
+void FrmContactos::abrirFiltro() {
+    // A window that is minimised or maximised cannot be sized: it is restored and the step retried.
+    Procedure p([this](const RuntimeError& e) {
+        if (e.number() == ErrorNumber::CannotResizeWindow) {
+            showNormal();
+            return OnFailure::Retry;
+        }
+        return OnFailure::Next;
+    });
+    const auto sizable = [this] {
+        if (isMinimized() || isMaximized() || isFullScreen()) raiseError(ErrorNumber::CannotResizeWindow);
+    };
+    p.step([&] {
+        FrmFiltro->show();
+        FrmPlanilla->hide();
+    });
+    p.step([&] {
+        sizable();
+        resize(FrmFiltro->width() + px(120), FrmFiltro->height() + px(400));
+    });
+    p.step([&] {
+        sizable();
+        if (const QScreen* s = screen()) {
+            const QRect r = s->availableGeometry();
+            move(r.left() + r.width() / 2 - frameGeometry().width() / 2, r.top() + r.height() / 2 - frameGeometry().height() / 2);
+        }
+    });
+    p.step([&] { FrmFiltro->Cargar_Datos(); });
+}
+
+namespace {
+
+// The grid as the page writer reads it; moving the current cell runs the cell-leave handling,
+// so a pending row is written as the writer passes.
+class GridForPage final : public HtmlExport::Grid {
+public:
+    explicit GridForPage(FlexGrid& grid) : grid_(grid) {}
+    long Rows() const override { return grid_.Rows(); }
+    long Cols() const override { return grid_.Cols(); }
+    QString TextMatrix(long row, long col) const override { return grid_.TextMatrix(int(row), int(col)); }
+    void setCurrentCell(long row, long col) override {
+        grid_.setRow(int(row));
+        grid_.setCol(int(col));
+    }
+
+private:
+    FlexGrid& grid_;
+};
+
+} // namespace
+
+void FrmContactos::Toolbar2_ButtonClick(const QString& key) {
+    if (key.compare(QStringLiteral("Filtro"), Qt::CaseInsensitive) == 0) {
+        abrirFiltro();
+        return;
+    }
+    const std::optional<Prompt::SaveDialog> dialog = ExportNames::dialogFor(key);
+    if (!dialog) return;
+    // Every failure goes on with the next step: a cancelled dialog, a writer that failed.
+    Procedure p([this](const RuntimeError& e) {
+        if (e.number() == ErrorNumber::CannotResizeWindow) {
+            showNormal();
+            return OnFailure::Retry;
+        }
+        return OnFailure::Next;
+    });
+    QString name;
+    p.step([&] {
+        Prompt::SaveDialog d = *dialog;
+        d.fileName = dlgFileName_;
+        const std::optional<QString> chosen = prompts().saveFile(d);
+        if (!chosen) raiseError(32755, QStringLiteral("Se seleccionó Cancelar."), QStringLiteral("DlgCmd1"));
+        name = *chosen;
+    });
+    if (name.trimmed().isEmpty()) return;
+    p.step([&] { name = ExportNames::completeName(name, dialog->defaultExt); });
+    p.step([&] {
+        const ExportNames::Progress progress = ExportNames::progressDialog(this);
+        switch (ExportNames::writerFor(name)) {
+        case ExportNames::Writer::Html: {
+            GridForPage page(*DataGrid1);
+            HtmlExport::write(name, page, windowTitle(), ModGlobal::programFolder(), progress);
+            break;
+        }
+        case ExportNames::Writer::Excel: {
+            QFile::remove(name);
+            ExcelExport::Options options;
+            options.progress = progress;
+            const ExcelExport::Result result = ExcelExport::write(name, data1->Recordset(), windowTitle(), options);
+            const QString notice = ExcelExport::notice(result);
+            if (!notice.isEmpty()) {
+                prompts().message(notice, QStringLiteral("Aviso al operador"), Prompt::Buttons::Ok, Prompt::Icon::Information);
+            }
+            break;
+        }
+        case ExportNames::Writer::None: break;
+        }
+    });
+    p.step([&] { ExportNames::AbrirArchivo(name, true); });
+    dlgFileName_.clear();
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "EditState.h"
+
+#include <QWidget>
+#include <memory>
+
+class DataControl;
+class FilterView;
+class FlexGrid;
+class GridEditor;
+class GridSource;
+class RowWriter;
+class QAction;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QToolBar;
+
+// The program's main window: the grid view `FrmPlanilla` (sort selector, toolbar, grid and its
+// in-place editor, all bound to the data control `data1` over the table MA_contactos) and the
+// filter builder `FrmFiltro` in the same place. Form_Load runs the start-up; it throws
+// ProgramEnd when no connection could be opened.
+class FrmContactos final : public QWidget {
+    Q_OBJECT
+public:
+    explicit FrmContactos(QWidget* parent = nullptr);
+    ~FrmContactos() override;
+
+    // The load handler: start-up, sort selector, data control and grid, widths, filter controls.
+    void Form_Load();
+
+    QFrame* FrmPlanilla;
+    QLabel* Label2;
+    QComboBox* Combo1;
+    QToolBar* Toolbar2;
+    FlexGrid* DataGrid1;
+    QLineEdit* TxtEdit;
+    DataControl* data1;
+    FilterView* FrmFiltro;
+
+    // Window state: the edited table, the pending row and whether column 0 is the key.
+    EditState state;
+    QString connectionString;
+
+    // In-grid editing and saving.
+    void MsflexGridEdt(FlexGrid& MsFlexGrid, QLineEdit& Edt, int KeyAscii);
+    void EditKeyCode(FlexGrid& MsFlexGrid, QLineEdit& Edt, int KeyCode, int Shift);
+    void MsflexKey(FlexGrid& MsFlexGrid, int KeyCode);
+    void GrabaRegistro();
+    void GrabaElimina();
+    // Writes a pending row before `what` happens; false when the write failed and the operator
+    // went back to the row (see GridEditor::resolvePending).
+    bool resolvePendingRow(const QString& what);
+
+    // The toolbar's button handler, by the button's key ("Filtro", "HTM", "Excel").
+    void Toolbar2_ButtonClick(const QString& key);
+    // Shows the filter builder in place of the grid.
+    void abrirFiltro();
+    // Width of a column for a field of the given ADO type and defined size, in twips.
+    int anchoColumna(long type, long definedSize) const;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void Form_Resize();
+    void Combo1_Click(int index);
+    void showGrid();
+    void loadGrid();
+
+    void markPending(int row);
+
+    std::unique_ptr<RowWriter> writer_;
+    std::unique_ptr<GridEditor> editor_;
+    int marked_ = 0;
+    QString dlgFileName_; // the save dialog's file name, emptied after every export
+    bool resolving_ = false;
+    QAction* actFiltro;
+    QAction* actHtm;
+    QAction* actExcel;
+};

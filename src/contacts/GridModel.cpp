@@ -1,0 +1,108 @@
+#include "GridModel.h"
+
+GridModel::GridModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+int GridModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : store_.rowCount();
+}
+
+int GridModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : store_.columnCount();
+}
+
+QVariant GridModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid()) return {};
+    switch (role) {
+    case Qt::DisplayRole: return store_.text(index.row(), index.column());
+    case Qt::TextAlignmentRole: {
+        const Qt::Alignment side =
+            store_.readsAsNumber(index.row(), index.column()) ? Qt::AlignRight : Qt::AlignLeft;
+        return QVariant::fromValue(side | Qt::AlignVCenter);
+    }
+    case Qt::BackgroundRole:
+        if (index.row() == tintRow_ && tint_.isValid()) return tint_;
+        return {};
+    default: return {};
+    }
+}
+
+void GridModel::setRowTint(int row, const QColor& colour) {
+    const int previous = tintRow_;
+    tintRow_ = colour.isValid() ? row : -1;
+    tint_ = colour;
+    for (int r : {previous, tintRow_}) {
+        if (r >= 0 && r < rowCount()) Q_EMIT dataChanged(index(r, 0), index(r, columnCount() - 1), {Qt::BackgroundRole});
+    }
+}
+
+QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 || section >= store_.columnCount()) return {};
+    if (role == Qt::DisplayRole) return store_.header(section);
+    return {};
+}
+
+Qt::ItemFlags GridModel::flags(const QModelIndex& index) const {
+    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+}
+
+void GridModel::load(std::shared_ptr<const GridSource> source) {
+    beginResetModel();
+    store_.load(std::move(source));
+    endResetModel();
+}
+
+void GridModel::setCellText(int row, int column, const QString& text) {
+    store_.setText(row, column, text);
+    const QModelIndex cell = index(row, column);
+    Q_EMIT dataChanged(cell, cell, {Qt::DisplayRole, Qt::TextAlignmentRole});
+}
+
+void GridModel::setHeaderText(int column, const QString& text) {
+    store_.setHeader(column, text);
+    Q_EMIT headerDataChanged(Qt::Horizontal, column, column);
+}
+
+void GridModel::insertBlankRows(int row, int count, const QStringList& cells) {
+    if (count <= 0) return;
+    beginInsertRows(QModelIndex(), row, row + count - 1);
+    store_.insertRows(row, count);
+    const int filled = std::min(int(cells.size()), store_.columnCount());
+    for (int c = 0; c < filled; ++c) {
+        if (!cells[c].isEmpty()) store_.setText(row, c, cells[c]);
+    }
+    endInsertRows();
+}
+
+void GridModel::removeDataRows(int row, int count) {
+    if (count <= 0) return;
+    beginRemoveRows(QModelIndex(), row, row + count - 1);
+    store_.removeRows(row, count);
+    endRemoveRows();
+}
+
+void GridModel::setColumns(int count) {
+    const int now = store_.columnCount();
+    if (count > now) {
+        beginInsertColumns(QModelIndex(), now, count - 1);
+        store_.setColumnCount(count);
+        endInsertColumns();
+    } else if (count < now) {
+        beginRemoveColumns(QModelIndex(), count, now - 1);
+        store_.setColumnCount(count);
+        endRemoveColumns();
+    }
+}
+
+void GridModel::sortRows(int firstColumn, int lastColumn, CellStore::SortMode mode) {
+    // Persistent indexes keep their positions: a sort leaves the current cell on the same row
+    // number, as the grid's Row does.
+    Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    try {
+        store_.sort(firstColumn, lastColumn, mode);
+    } catch (...) {
+        // The order is untouched when the keys cannot be built; the view must still be told.
+        Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+        throw;
+    }
+    Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}

@@ -1,0 +1,37 @@
+#include "RecordsetGridSource.h"
+
+#include "data/ado/AdoTypes.h"
+#include "data/ado/RowStore.h"
+#include "data/SqlHelpers.h"
+
+RecordsetGridSource::RecordsetGridSource(std::shared_ptr<const ado::RowStore> rows)
+    : rows_(std::move(rows)), rowCount_(int(rows_->rowCount())) {}
+
+// The row count is taken at load: rows a recordset appends later (a new record) belong to the
+// grid's own inserted rows, not to the source.
+int RecordsetGridSource::rowCount() const { return rowCount_; }
+
+int RecordsetGridSource::columnCount() const { return int(rows_->columnCount()); }
+
+QString RecordsetGridSource::columnName(int column) const { return rows_->columns()[size_t(column)].name; }
+
+QString RecordsetGridSource::text(int row, int column) const { return displayText(rows_->value(row, column)); }
+
+void RecordsetGridSource::appendText(int row, int column, QString& out) const {
+    if (ADOText(rows_->columns()[size_t(column)].type) || rows_->columns()[size_t(column)].type == ado::adChar ||
+        rows_->columns()[size_t(column)].type == ado::adWChar) {
+        out += rows_->textView(row, column);
+    } else {
+        out += text(row, column);
+    }
+}
+
+GridSource::Kind RecordsetGridSource::sortKind(int row, int column, double& number) const {
+    const long type = rows_->columns()[size_t(column)].type;
+    if (rows_->isNull(row, column)) return Kind::Text;
+    if (ADONumeric(type) || ADOCurrency(type) || adodate(type)) {
+        number = rows_->value(row, column).toDouble();
+        return Kind::Number;
+    }
+    return Kind::Text;
+}

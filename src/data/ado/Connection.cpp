@@ -1,0 +1,395 @@
+#include "Connection.h"
+
+#include "AdoError.h"
+#include "OdbcConnection.h"
+#include "ProviderSettings.h"
+#include "Recordset.h"
+#include "RecordsetImpl.h"
+#include "ResultReader.h"
+#include "SqlDialect.h"
+#include "shared/RuntimeError.h"
+
+#include <QFileInfo>
+#include <sqlucode.h>
+
+using namespace Qt::StringLiterals;
+
+namespace ado {
+
+namespace {
+
+const QString connectionSource = u"ADODB.Connection"_s;
+constexpr SQLUINTEGER loginTimeoutSeconds = 15; // ADO's ConnectionTimeout default
+
+// unixODBC says IM002 for a driver missing from odbcinst.ini, and "Can't open lib" (01000) for
+// a name that is not there and is not a library file either.
+bool driverMissing(const std::vector<ProviderError>& records) {
+    for (const ProviderError& e : records) {
+        if (e.SQLState == u"IM002"_s ||
+            e.Description.contains(u"Can't open lib"_s, Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
+const SQLWCHAR* restriction(const QStringList& list, int index, QString& holder) {
+    holder = index < list.size() ? list[index].trimmed() : QString();
+    return holder.isEmpty() ? nullptr : wide(holder);
+}
+
+ColumnInfo textColumn(const QString& name, long size = 128) {
+    ColumnInfo c;
+    c.name = name;
+    c.type = adVarWChar;
+    c.definedSize = size;
+    return c;
+}
+
+ColumnInfo typedColumn(const QString& name, long type, long size) {
+    ColumnInfo c;
+    c.name = name;
+    c.type = type;
+    c.definedSize = size;
+    return c;
+}
+
+} // namespace
+
+struct Connection::Impl {
+    QString connectionString;
+    long cursorLocation = adUseServer;
+    long commandTimeout = 30;
+    QString defaultDatabase;
+    ado::Errors errors;
+    std::unique_ptr<OdbcConnection> odbc;
+    std::shared_ptr<int> lifetime = std::make_shared<int>(0);
+
+    OdbcConnection& open() const {
+        if (!odbc) raiseAdoError(adErrObjectClosed, connectionSource);
+        return *odbc;
+    }
+};
+
+Connection::Connection() : d(std::make_unique<Impl>()) {}
+
+Connection::~Connection() {
+    if (d->odbc && d->odbc->inTransaction) {
+        // An unfinished transaction is undone, never committed by accident; nobody is left to
+        // hear of a failure here.
+        try {
+            d->odbc->check(SQLEndTran(SQL_HANDLE_DBC, d->odbc->dbc.get(), SQL_ROLLBACK),
+                           d->odbc->dbc, OdbcAccept::Optional);
+        } catch (const RuntimeError&) {
+        }
+    }
+}
+
+void Connection::Open(const QString& connectionString, const QString& user, const QString& password,
+                      long) {
+    if (d->odbc) raiseAdoError(adErrObjectOpen, connectionSource);
+    if (!connectionString.trimmed().isEmpty()) d->connectionString = connectionString;
+    const ProviderSettings settings =
+        ProviderSettings::resolve(d->connectionString, user, password);
+
+    auto odbc = std::make_unique<OdbcConnection>();
+    odbc->dialect = settings.dialect;
+    odbc->driver = settings.driver;
+    odbc->driverVariable = settings.driverVariable;
+    odbc->errors = &d->errors;
+    odbc->commandTimeout = d->commandTimeout;
+    odbc->busyTimeoutSeconds = settings.busyTimeoutSeconds;
+
+    if (settings.dialect == Dialect::SQLite) {
+        // Checked here as well as by the driver's NoCreat: a missing file must never become a new
+        // empty database, and the operator deserves to be told which file is missing.
+        const QFileInfo file(settings.databaseFile);
+        if (!file.exists() || !file.isFile()) {
+            odbc->raise({ProviderError{
+                u"08001"_s, adErrUnspecified,
+                u"No se encuentra el archivo de base de datos \"%1\"."_s.arg(settings.databaseFile),
+                0, settings.driver}});
+        }
+    }
+
+    SQLHANDLE env = SQL_NULL_HANDLE;
+    odbc->check(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env), SQL_HANDLE_ENV, env);
+    odbc->env = OdbcHandle(SQL_HANDLE_ENV, env);
+    odbc->check(
+        SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0),
+        odbc->env);
+    SQLHANDLE dbc = SQL_NULL_HANDLE;
+    odbc->check(SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc), odbc->env);
+    odbc->dbc = OdbcHandle(SQL_HANDLE_DBC, dbc);
+    odbc->check(SQLSetConnectAttrW(dbc, SQL_ATTR_LOGIN_TIMEOUT,
+                                   reinterpret_cast<SQLPOINTER>(SQLULEN(loginTimeoutSeconds)), 0),
+                odbc->dbc, OdbcAccept::Optional);
+
+    const SQLRETURN rc = SQLDriverConnectW(dbc, nullptr, wide(settings.odbcString), SQL_NTS,
+                                           nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
+    if (!SQL_SUCCEEDED(rc)) {
+        std::vector<ProviderError> records = odbc->diagnostics(SQL_HANDLE_DBC, dbc);
+        if (driverMissing(records)) {
+            records.insert(
+                records.begin(),
+                ProviderError{
+                    u"IM002"_s, adErrUnspecified,
+                    u"No está instalado el controlador ODBC \"%1\" para el proveedor %2. "
+                    u"Instálelo, o indique el nombre del controlador instalado en la variable "
+                    u"de entorno %3."_s.arg(settings.driver,
+                                            settings.provider.isEmpty() ? u"SQLOLEDB"_s
+                                                                        : settings.provider,
+                                            settings.driverVariable),
+                    0, settings.driver});
+        }
+        odbc->raise(std::move(records));
+    }
+    odbc->dbc.setConnected(true);
+
+    SQLUINTEGER extensions = 0;
+    if (odbc->check(
+            SQLGetInfoW(dbc, SQL_GETDATA_EXTENSIONS, &extensions, sizeof extensions, nullptr),
+            odbc->dbc, OdbcAccept::Optional))
+        odbc->getDataAnyColumn = (extensions & SQL_GD_ANY_COLUMN) != 0;
+
+    if (settings.dialect == Dialect::SqlServer && !d->defaultDatabase.isEmpty()) {
+        odbc->check(
+            SQLSetConnectAttrW(dbc, SQL_ATTR_CURRENT_CATALOG, wide(d->defaultDatabase), SQL_NTS),
+            odbc->dbc);
+    }
+    d->odbc = std::move(odbc);
+}
+
+void Connection::Close() {
+    OdbcConnection& odbc = d->open();
+    if (odbc.inTransaction) {
+        odbc.check(SQLEndTran(SQL_HANDLE_DBC, odbc.dbc.get(), SQL_ROLLBACK), odbc.dbc,
+                   OdbcAccept::Optional);
+    }
+    d->odbc.reset();
+}
+
+long Connection::State() const {
+    return d->odbc ? adStateOpen : adStateClosed;
+}
+
+QString Connection::ConnectionString() const {
+    return d->connectionString;
+}
+
+void Connection::setConnectionString(const QString& text) {
+    if (d->odbc) raiseAdoError(adErrObjectOpen, connectionSource);
+    d->connectionString = text;
+}
+
+long Connection::CursorLocation() const {
+    return d->cursorLocation;
+}
+
+void Connection::setCursorLocation(long location) {
+    if (location != adUseServer && location != adUseClient)
+        raiseAdoError(adErrInvalidArgument, connectionSource);
+    d->cursorLocation = location;
+}
+
+long Connection::CommandTimeout() const {
+    return d->commandTimeout;
+}
+
+void Connection::setCommandTimeout(long seconds) {
+    if (seconds < 0) raiseAdoError(adErrInvalidArgument, connectionSource);
+    d->commandTimeout = seconds;
+    if (d->odbc) d->odbc->commandTimeout = seconds;
+}
+
+QString Connection::DefaultDatabase() const {
+    if (d->odbc && d->odbc->dialect == Dialect::SqlServer) {
+        SQLWCHAR name[256] = {};
+        SQLINTEGER bytes = 0;
+        if (d->odbc->check(SQLGetConnectAttrW(d->odbc->dbc.get(), SQL_ATTR_CURRENT_CATALOG, name,
+                                              sizeof name, &bytes),
+                           d->odbc->dbc, OdbcAccept::Optional)) {
+            const qsizetype length =
+                std::clamp<qsizetype>(bytes / qsizetype(sizeof(SQLWCHAR)), 0, 255);
+            return QString::fromUtf16(reinterpret_cast<const char16_t*>(name), length);
+        }
+    }
+    return d->defaultDatabase;
+}
+
+void Connection::setDefaultDatabase(const QString& name) {
+    if (d->odbc && d->odbc->dialect == Dialect::SqlServer && !name.isEmpty()) {
+        d->odbc->check(
+            SQLSetConnectAttrW(d->odbc->dbc.get(), SQL_ATTR_CURRENT_CATALOG, wide(name), SQL_NTS),
+            d->odbc->dbc);
+    }
+    d->defaultDatabase = name;
+}
+
+std::unique_ptr<Recordset> Connection::Execute(const QString& commandText, long* recordsAffected,
+                                               long options) {
+    OdbcConnection& odbc = d->open();
+    if (recordsAffected) *recordsAffected = -1;
+    const QString sql = toDriverSql(Recordset::Impl::commandText(commandText, options));
+    OdbcHandle stmt = odbc.newStatement();
+    const bool ran = odbc.check(SQLExecDirectW(stmt.get(), wide(sql), SQL_NTS), stmt,
+                                OdbcAccept::SuccessOrNoData);
+    SQLSMALLINT columns = 0;
+    if (ran) odbc.check(SQLNumResultCols(stmt.get(), &columns), stmt);
+    auto result = std::make_unique<Recordset>();
+    const bool noRecords = options != adCmdUnspecified && (options & adExecuteNoRecords) != 0;
+    if (columns > 0 && !noRecords) {
+        result->d->adopt(ResultReader(odbc).readAll(stmt), this, commandText, adLockReadOnly);
+        return result;
+    }
+    SQLLEN count = 0;
+    if (ran) odbc.check(SQLRowCount(stmt.get(), &count), stmt);
+    if (recordsAffected) *recordsAffected = long(count);
+    return result;
+}
+
+long Connection::BeginTrans() {
+    OdbcConnection& odbc = d->open();
+    if (odbc.inTransaction) {
+        raiseError(adErrUnspecified, u"Ya hay una transacción en curso en esta conexión."_s,
+                   connectionSource);
+    }
+    odbc.check(SQLSetConnectAttrW(odbc.dbc.get(), SQL_ATTR_AUTOCOMMIT,
+                                  reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0),
+               odbc.dbc);
+    odbc.inTransaction = true;
+    return 1;
+}
+
+namespace {
+
+void endTransaction(OdbcConnection& odbc, SQLSMALLINT completion) {
+    if (!odbc.inTransaction) {
+        raiseError(adErrNoTransaction, u"No hay ninguna transacción activa en esta conexión."_s,
+                   connectionSource);
+    }
+    odbc.check(SQLEndTran(SQL_HANDLE_DBC, odbc.dbc.get(), completion), odbc.dbc);
+    odbc.inTransaction = false;
+    odbc.check(SQLSetConnectAttrW(odbc.dbc.get(), SQL_ATTR_AUTOCOMMIT,
+                                  reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0),
+               odbc.dbc);
+}
+
+} // namespace
+
+void Connection::CommitTrans() {
+    endTransaction(d->open(), SQL_COMMIT);
+}
+
+void Connection::RollbackTrans() {
+    endTransaction(d->open(), SQL_ROLLBACK);
+}
+
+ado::Errors& Connection::Errors() {
+    return d->errors;
+}
+
+const ado::Errors& Connection::Errors() const {
+    return d->errors;
+}
+
+std::unique_ptr<Recordset> Connection::OpenSchema(long queryType, const QStringList& restrictions) {
+    OdbcConnection& odbc = d->open();
+    if (queryType != adSchemaTables && queryType != adSchemaColumns) {
+        raiseAdoError(adErrFeatureNotAvailable, connectionSource,
+                      u"Solo se admiten los esquemas de tablas (20) y de columnas (4)."_s);
+    }
+    QString catalog, schema, table, last;
+    const SQLWCHAR* catalogArg = restriction(restrictions, 0, catalog);
+    // SQLite has one catalog per file, named after nothing the suite knows (it passes its
+    // database name): a catalog restriction would only ever find nothing.
+    if (odbc.dialect == Dialect::SQLite) catalogArg = nullptr;
+    const SQLWCHAR* schemaArg = restriction(restrictions, 1, schema);
+    const SQLWCHAR* tableArg = restriction(restrictions, 2, table);
+    const SQLWCHAR* lastArg = restriction(restrictions, 3, last);
+    const auto length = [](const SQLWCHAR* arg) -> SQLSMALLINT { return arg ? SQL_NTS : 0; };
+
+    OdbcHandle stmt = odbc.newStatement();
+    std::vector<ColumnInfo> columns;
+    if (queryType == adSchemaTables) {
+        odbc.check(SQLTablesW(stmt.get(), const_cast<SQLWCHAR*>(catalogArg), length(catalogArg),
+                              const_cast<SQLWCHAR*>(schemaArg), length(schemaArg),
+                              const_cast<SQLWCHAR*>(tableArg), length(tableArg),
+                              const_cast<SQLWCHAR*>(lastArg), length(lastArg)),
+                   stmt);
+        columns = {textColumn(u"TABLE_CATALOG"_s), textColumn(u"TABLE_SCHEMA"_s),
+                   textColumn(u"TABLE_NAME"_s), textColumn(u"TABLE_TYPE"_s),
+                   textColumn(u"DESCRIPTION"_s, 255)};
+    } else {
+        odbc.check(SQLColumnsW(stmt.get(), const_cast<SQLWCHAR*>(catalogArg), length(catalogArg),
+                               const_cast<SQLWCHAR*>(schemaArg), length(schemaArg),
+                               const_cast<SQLWCHAR*>(tableArg), length(tableArg),
+                               const_cast<SQLWCHAR*>(lastArg), length(lastArg)),
+                   stmt);
+        columns = {textColumn(u"TABLE_CATALOG"_s),
+                   textColumn(u"TABLE_SCHEMA"_s),
+                   textColumn(u"TABLE_NAME"_s),
+                   textColumn(u"COLUMN_NAME"_s),
+                   typedColumn(u"ORDINAL_POSITION"_s, adInteger, 4),
+                   typedColumn(u"COLUMN_HASDEFAULT"_s, adBoolean, 2),
+                   textColumn(u"COLUMN_DEFAULT"_s, 255),
+                   typedColumn(u"IS_NULLABLE"_s, adBoolean, 2),
+                   typedColumn(u"DATA_TYPE"_s, adUnsignedSmallInt, 2),
+                   typedColumn(u"CHARACTER_MAXIMUM_LENGTH"_s, adInteger, 4),
+                   typedColumn(u"NUMERIC_PRECISION"_s, adUnsignedSmallInt, 2),
+                   typedColumn(u"NUMERIC_SCALE"_s, adSmallInt, 2),
+                   textColumn(u"DESCRIPTION"_s, 255)};
+    }
+    const std::shared_ptr<RowStore> found = ResultReader(odbc).readAll(stmt, false);
+    auto rows = std::make_shared<RowStore>(std::move(columns));
+    // Restrictions name objects exactly, where ODBC's arguments are patterns ("_" matches any
+    // character): the rows are checked again here.
+    const auto matches = [](const Variant& value, const QString& wanted) {
+        return wanted.isEmpty() ||
+               value.toDisplayString().trimmed().compare(wanted, Qt::CaseInsensitive) == 0;
+    };
+    for (long r = 0; r < found->rowCount(); ++r) {
+        if (!matches(found->value(r, 2), table)) continue;
+        if (queryType == adSchemaTables) {
+            rows->appendRow({found->value(r, 0), found->value(r, 1), found->value(r, 2),
+                             found->value(r, 3), found->value(r, 4)});
+            continue;
+        }
+        if (!matches(found->value(r, 3), last)) continue;
+        const Variant sqlType = found->value(r, 4);
+        const Variant size = found->value(r, 6);
+        const ColumnType type = ColumnType::of(int(sqlType.isNull() ? 0 : sqlType.toInt64()),
+                                               found->value(r, 5).toDisplayString(),
+                                               size.isNull() ? 0 : size.toInt64(), odbc.dialect);
+        const bool text = ColumnType::isText(type.type);
+        const Variant defaultValue = found->value(r, 12);
+        const Variant nullable = found->value(r, 10);
+        rows->appendRow(
+            {found->value(r, 0), found->value(r, 1), found->value(r, 2), found->value(r, 3),
+             found->value(r, 16), Variant(!defaultValue.isNull()), defaultValue,
+             Variant(nullable.isNull() || nullable.toInt64() != SQL_NO_NULLS), Variant(type.type),
+             text ? Variant(type.definedSize) : Variant::null(), text ? Variant::null() : size,
+             text ? Variant::null() : found->value(r, 8), found->value(r, 11)});
+    }
+    auto result = std::make_unique<Recordset>();
+    result->d->adopt(rows, this, QString(), adLockReadOnly);
+    return result;
+}
+
+Dialect Connection::dialect() const {
+    if (d->odbc) return d->odbc->dialect;
+    return ProviderSettings::dialectOf(d->connectionString);
+}
+
+QString Connection::toDriverSql(const QString& statement) const {
+    return SqlDialect::toDriverSql(dialect(), statement);
+}
+
+OdbcConnection* Connection::odbc() const {
+    return d->odbc.get();
+}
+
+std::weak_ptr<void> Connection::lifetime() const {
+    return d->lifetime;
+}
+
+} // namespace ado

@@ -1,0 +1,108 @@
+#include "OdbcConnection.h"
+
+#include "AdoTypes.h"
+#include "OleDbCode.h"
+#include "shared/RuntimeError.h"
+
+#include <sqlucode.h>
+
+using namespace Qt::StringLiterals;
+
+namespace ado {
+
+std::vector<ProviderError> OdbcConnection::diagnostics(SQLSMALLINT handleType,
+                                                       SQLHANDLE handle) const {
+    std::vector<ProviderError> records;
+    if (handle == SQL_NULL_HANDLE) return records;
+    for (SQLSMALLINT i = 1;; ++i) {
+        SQLWCHAR state[6] = {};
+        SQLINTEGER native = 0;
+        SQLSMALLINT length = 0;
+        std::vector<SQLWCHAR> message(1024);
+        SQLRETURN rc = SQLGetDiagRecW(handleType, handle, i, state, &native, message.data(),
+                                      SQLSMALLINT(message.size()), &length);
+        if (rc == SQL_SUCCESS_WITH_INFO && length >= SQLSMALLINT(message.size())) {
+            message.resize(std::size_t(length) + 1);
+            rc = SQLGetDiagRecW(handleType, handle, i, state, &native, message.data(),
+                                SQLSMALLINT(message.size()), &length);
+        }
+        if (!SQL_SUCCEEDED(rc)) break; // SQL_NO_DATA: no more records
+        ProviderError e;
+        e.SQLState = QString::fromUtf16(reinterpret_cast<const char16_t*>(state), 5);
+        e.NativeError = long(native);
+        e.Description =
+            QString::fromUtf16(reinterpret_cast<const char16_t*>(message.data()),
+                               std::min<qsizetype>(length, qsizetype(message.size()) - 1));
+        e.Number = oleDbCodeFor(e.SQLState, e.NativeError, e.Description);
+        e.Source = driver;
+        records.push_back(std::move(e));
+    }
+    return records;
+}
+
+void OdbcConnection::raise(std::vector<ProviderError> records) const {
+    if (records.empty()) {
+        ProviderError e;
+        e.SQLState = u"HY000"_s;
+        e.Number = adErrUnspecified;
+        e.Description =
+            u"El controlador ODBC \"%1\" informó un error sin describirlo."_s.arg(driver);
+        e.Source = driver;
+        records.push_back(e);
+    }
+    if (errors) {
+        errors->Clear();
+        for (const ProviderError& e : records)
+            errors->append(e);
+    }
+    const ProviderError& first = records.front();
+    QString description = first.Description;
+    // SQLite waits busyTimeoutSeconds for another process to let go of the file, then gives up
+    // with a terse English message: say what happened.
+    if (dialect == Dialect::SQLite && (first.NativeError == 5 || first.NativeError == 6) &&
+        first.Description.contains(u"locked"_s, Qt::CaseInsensitive)) {
+        description =
+            u"La base de datos está bloqueada por otro proceso y no se liberó en %1 segundos; "
+            u"inténtelo de nuevo más tarde. (%2)"_s.arg(busyTimeoutSeconds)
+                .arg(first.Description);
+    }
+    throw RuntimeError(first.Number, description, first.Source);
+}
+
+bool OdbcConnection::check(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle,
+                           OdbcAccept accept) const {
+    switch (rc) {
+    case SQL_SUCCESS:
+    case SQL_SUCCESS_WITH_INFO:
+        return true;
+    case SQL_NO_DATA:
+        if (accept != OdbcAccept::Success) return false;
+        break;
+    case SQL_INVALID_HANDLE:
+        raise({ProviderError{u"HY000"_s, adErrUnspecified,
+                             u"Identificador ODBC no válido (error interno del programa)."_s, 0,
+                             driver}});
+    default:
+        if (accept == OdbcAccept::Optional) return false;
+        break;
+    }
+    raise(diagnostics(handleType, handle));
+}
+
+bool OdbcConnection::check(SQLRETURN rc, const OdbcHandle& handle, OdbcAccept accept) const {
+    return check(rc, handle.type(), handle.get(), accept);
+}
+
+OdbcHandle OdbcConnection::newStatement() const {
+    SQLHANDLE h = SQL_NULL_HANDLE;
+    check(SQLAllocHandle(SQL_HANDLE_STMT, dbc.get(), &h), dbc);
+    OdbcHandle stmt(SQL_HANDLE_STMT, h);
+    if (commandTimeout > 0) {
+        check(SQLSetStmtAttrW(stmt.get(), SQL_ATTR_QUERY_TIMEOUT,
+                              reinterpret_cast<SQLPOINTER>(SQLULEN(commandTimeout)), 0),
+              stmt);
+    }
+    return stmt;
+}
+
+} // namespace ado

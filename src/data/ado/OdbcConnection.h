@@ -1,0 +1,57 @@
+#pragma once
+
+#include "Dialect.h"
+#include "OdbcHandle.h"
+#include "ProviderError.h"
+
+#include <QString>
+#include <vector>
+
+namespace ado {
+
+// What a checked ODBC call accepts besides success.
+enum class OdbcAccept {
+    Success,         // SQL_SUCCESS or SQL_SUCCESS_WITH_INFO
+    SuccessOrNoData, // also SQL_NO_DATA (a fetch past the end, a searched update of no rows)
+    Optional,        // a failure is an answer too (an attribute the driver does not know): false
+};
+
+// The open ODBC side of a Connection: its environment and connection handles, the dialect and
+// the one checked wrapper through which every ODBC call of the layer passes.
+struct OdbcConnection {
+    OdbcHandle env;
+    OdbcHandle dbc;
+    Dialect dialect = Dialect::SqlServer;
+    QString driver;           // the ODBC driver's name, the Source of its errors
+    QString driverVariable;   // the environment variable that names the driver
+    Errors* errors = nullptr; // the owning connection's Errors collection
+    long commandTimeout = 30;
+    int busyTimeoutSeconds = 5;
+    bool inTransaction = false;
+    bool getDataAnyColumn = false; // SQLGetData may read a column before a bound one
+
+    // The checked wrapper: returns true on success, false on SQL_NO_DATA when `accept` allows it.
+    // On a failure every diagnostic record of `handle` becomes a ProviderError; the Errors
+    // collection is cleared and given them (as ADO does for each failing operation) and the
+    // first is raised as RuntimeError (OLE DB code, the driver's message, the driver's name).
+    bool check(SQLRETURN rc, const OdbcHandle& handle,
+               OdbcAccept accept = OdbcAccept::Success) const;
+    // As check(), for a handle that is not wrapped yet (an allocation's parent).
+    bool check(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle,
+               OdbcAccept accept = OdbcAccept::Success) const;
+
+    // A new statement handle with the command time-out applied.
+    OdbcHandle newStatement() const;
+
+    // Every diagnostic record of a handle, mapped to ProviderErrors.
+    std::vector<ProviderError> diagnostics(SQLSMALLINT handleType, SQLHANDLE handle) const;
+    // Puts the records into Errors (after clearing it) and raises the first one.
+    [[noreturn]] void raise(std::vector<ProviderError> records) const;
+};
+
+// UTF-16 text for the wide API (SQLWCHAR is UTF-16 in unixODBC, the same unit as QChar).
+inline SQLWCHAR* wide(const QString& text) {
+    return reinterpret_cast<SQLWCHAR*>(const_cast<ushort*>(text.utf16()));
+}
+
+} // namespace ado

@@ -1,0 +1,423 @@
+#include "ResultReader.h"
+
+#include "AdoTypes.h"
+#include "shared/RuntimeError.h"
+
+#include <QDate>
+#include <QTime>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <sqlucode.h>
+
+using namespace Qt::StringLiterals;
+
+namespace ado {
+
+namespace {
+
+constexpr SQLULEN blockRows = 512;
+constexpr std::size_t blockBytesLimit = 4u << 20; // keeps the row arrays of wide rows in bounds
+constexpr SQLLEN currencyBufferBytes = 64;
+
+// The exact money value of a decimal text ("12.5", "-0.0001"), rounded half away from zero at
+// the fourth decimal. Texts in other forms go through a double.
+bool parseCurrency(const char* text, std::size_t length, std::int64_t& scaled) {
+    std::size_t i = 0;
+    while (i < length && text[i] == ' ')
+        ++i;
+    bool negative = false;
+    if (i < length && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+    std::uint64_t units = 0;
+    int decimals = 0;
+    bool digits = false, point = false;
+    int roundDigit = -1;
+    for (; i < length; ++i) {
+        const char ch = text[i];
+        if (ch >= '0' && ch <= '9') {
+            digits = true;
+            if (!point || decimals < 4) {
+                const auto digit = std::uint64_t(ch - '0');
+                if (units > (std::numeric_limits<std::uint64_t>::max() - digit) / 10) return false;
+                units = units * 10 + digit;
+                if (point) ++decimals;
+            } else if (roundDigit < 0) {
+                roundDigit = ch - '0';
+            }
+        } else if (ch == '.' && !point) {
+            point = true;
+        } else {
+            break;
+        }
+    }
+    while (i < length && text[i] == ' ')
+        ++i;
+    if (!digits) return false;
+    if (i < length) {
+        // An exponent or other form: the double is good enough for what a driver writes that way.
+        bool ok = false;
+        const double d = QByteArray(text, qsizetype(length)).trimmed().toDouble(&ok);
+        if (!ok || !std::isfinite(d) || std::fabs(d) > 9.2e14) return false;
+        scaled = std::int64_t(std::llround(d * 10000.0));
+        return true;
+    }
+    for (; decimals < 4; ++decimals) {
+        if (units > std::numeric_limits<std::uint64_t>::max() / 10) return false;
+        units *= 10;
+    }
+    if (roundDigit >= 5) units += 1;
+    if (units > std::uint64_t(std::numeric_limits<std::int64_t>::max())) return false;
+    scaled = negative ? -std::int64_t(units) : std::int64_t(units);
+    return true;
+}
+
+QDateTime fromTimestamp(const SQL_TIMESTAMP_STRUCT& ts, bool& valid) {
+    const QDate date(ts.year, ts.month, ts.day);
+    const QTime time(ts.hour, ts.minute, ts.second, int(ts.fraction / 1000000));
+    valid = date.isValid() && time.isValid();
+    return QDateTime(date, time);
+}
+
+// ADO gives a time of day on the platform's day zero.
+QDateTime fromTime(const SQL_TIME_STRUCT& t, bool& valid) {
+    const QTime time(t.hour, t.minute, t.second);
+    valid = time.isValid();
+    return QDateTime(QDate(1899, 12, 30), time);
+}
+
+struct ColumnPlan {
+    SQLUSMALLINT number = 0; // 1-based
+    RowStore::CellKind kind = RowStore::CellKind::Text;
+    SQLSMALLINT cType = SQL_C_WCHAR;
+    SQLLEN elementBytes = 0;
+    bool bound = false;
+    bool time = false;
+    std::vector<char> buffer;
+    std::vector<SQLLEN> indicators;
+};
+
+SQLSMALLINT cTypeFor(RowStore::CellKind kind, long adoType) {
+    switch (kind) {
+    case RowStore::CellKind::Text:
+        return SQL_C_WCHAR;
+    case RowStore::CellKind::Integer:
+        return SQL_C_SBIGINT;
+    case RowStore::CellKind::Double:
+        return SQL_C_DOUBLE;
+    case RowStore::CellKind::Currency:
+        return SQL_C_CHAR;
+    case RowStore::CellKind::Date:
+        return adoType == adDBTime ? SQL_C_TYPE_TIME : SQL_C_TYPE_TIMESTAMP;
+    case RowStore::CellKind::Boolean:
+        return SQL_C_BIT;
+    }
+    return SQL_C_WCHAR;
+}
+
+SQLLEN elementBytesFor(const ColumnPlan& p, const ColumnType& t) {
+    switch (p.cType) {
+    case SQL_C_WCHAR: {
+        // Room for the declared size twice over: a server's size may count bytes or code points
+        // where we count UTF-16 units, and binary columns come as two hex digits per byte.
+        const SQLLEN chars = t.type == adGUID ? 40 : SQLLEN(t.definedSize) * 2 + 1;
+        return chars * SQLLEN(sizeof(SQLWCHAR));
+    }
+    case SQL_C_SBIGINT:
+        return sizeof(std::int64_t);
+    case SQL_C_DOUBLE:
+        return sizeof(double);
+    case SQL_C_CHAR:
+        return currencyBufferBytes;
+    case SQL_C_TYPE_TIME:
+        return sizeof(SQL_TIME_STRUCT);
+    case SQL_C_TYPE_TIMESTAMP:
+        return sizeof(SQL_TIMESTAMP_STRUCT);
+    case SQL_C_BIT:
+        return sizeof(unsigned char);
+    }
+    return 0;
+}
+
+// Stores one fixed-size value (bound or read with SQLGetData) into the row store.
+void storeFixed(RowStore& store, long column, const ColumnPlan& p, const char* data,
+                SQLLEN indicator) {
+    if (indicator == SQL_NULL_DATA) {
+        store.appendNull(column);
+        return;
+    }
+    switch (p.cType) {
+    case SQL_C_SBIGINT: {
+        std::int64_t v;
+        std::memcpy(&v, data, sizeof v);
+        store.appendInteger(column, v);
+        return;
+    }
+    case SQL_C_DOUBLE: {
+        double v;
+        std::memcpy(&v, data, sizeof v);
+        store.appendDouble(column, v);
+        return;
+    }
+    case SQL_C_BIT:
+        store.appendInteger(column, data[0] != 0 ? 1 : 0);
+        return;
+    case SQL_C_CHAR: {
+        std::int64_t scaled = 0;
+        const std::size_t length =
+            indicator >= 0 ? std::min<std::size_t>(std::size_t(indicator), currencyBufferBytes - 1)
+                           : std::strlen(data);
+        if (parseCurrency(data, length, scaled)) {
+            store.appendInteger(column, scaled);
+        } else {
+            store.appendNull(column); // a text in a money column that is no amount at all
+        }
+        return;
+    }
+    case SQL_C_TYPE_TIMESTAMP: {
+        SQL_TIMESTAMP_STRUCT ts;
+        std::memcpy(&ts, data, sizeof ts);
+        bool valid = false;
+        const QDateTime dt = fromTimestamp(ts, valid);
+        if (valid) {
+            store.appendInteger(column, RowStore::encodeDateTime(dt));
+        } else {
+            store.appendNull(column);
+        }
+        return;
+    }
+    case SQL_C_TYPE_TIME: {
+        SQL_TIME_STRUCT t;
+        std::memcpy(&t, data, sizeof t);
+        bool valid = false;
+        const QDateTime dt = fromTime(t, valid);
+        if (valid) {
+            store.appendInteger(column, RowStore::encodeDateTime(dt));
+        } else {
+            store.appendNull(column);
+        }
+        return;
+    }
+    }
+    store.appendNull(column);
+}
+
+} // namespace
+
+QString ResultReader::stringAttribute(const OdbcHandle& stmt, SQLUSMALLINT column,
+                                      SQLUSMALLINT field) {
+    std::vector<SQLWCHAR> buffer(256);
+    SQLSMALLINT bytes = 0;
+    if (!c_.check(SQLColAttributeW(stmt.get(), column, field, buffer.data(),
+                                   SQLSMALLINT(buffer.size() * sizeof(SQLWCHAR)), &bytes, nullptr),
+                  stmt, OdbcAccept::Optional))
+        return {};
+    if (std::size_t(bytes) >= buffer.size() * sizeof(SQLWCHAR)) {
+        buffer.resize(std::size_t(bytes) / sizeof(SQLWCHAR) + 1);
+        if (!c_.check(SQLColAttributeW(stmt.get(), column, field, buffer.data(),
+                                       SQLSMALLINT(buffer.size() * sizeof(SQLWCHAR)), &bytes,
+                                       nullptr),
+                      stmt, OdbcAccept::Optional))
+            return {};
+    }
+    const qsizetype length =
+        std::min<qsizetype>(bytes / qsizetype(sizeof(SQLWCHAR)), qsizetype(buffer.size()) - 1);
+    return QString::fromUtf16(reinterpret_cast<const char16_t*>(buffer.data()),
+                              std::max<qsizetype>(length, 0));
+}
+
+std::vector<ColumnInfo> ResultReader::describe(const OdbcHandle& stmt) {
+    SQLSMALLINT count = 0;
+    c_.check(SQLNumResultCols(stmt.get(), &count), stmt);
+    std::vector<ColumnInfo> columns;
+    types_.clear();
+    for (SQLUSMALLINT i = 1; i <= SQLUSMALLINT(count); ++i) {
+        std::vector<SQLWCHAR> name(256);
+        SQLSMALLINT nameLength = 0, sqlType = 0, decimals = 0, nullable = SQL_NULLABLE_UNKNOWN;
+        SQLULEN size = 0;
+        c_.check(SQLDescribeColW(stmt.get(), i, name.data(), SQLSMALLINT(name.size()), &nameLength,
+                                 &sqlType, &size, &decimals, &nullable),
+                 stmt);
+        if (nameLength >= SQLSMALLINT(name.size())) {
+            name.resize(std::size_t(nameLength) + 1);
+            c_.check(SQLDescribeColW(stmt.get(), i, name.data(), SQLSMALLINT(name.size()),
+                                     &nameLength, &sqlType, &size, &decimals, &nullable),
+                     stmt);
+        }
+        ColumnInfo info;
+        info.name = QString::fromUtf16(reinterpret_cast<const char16_t*>(name.data()), nameLength);
+        const QString typeName = stringAttribute(stmt, i, SQL_DESC_TYPE_NAME);
+        const qint64 columnSize =
+            size > SQLULEN(std::numeric_limits<qint64>::max()) ? -1 : qint64(size);
+        const ColumnType type = ColumnType::of(sqlType, typeName, columnSize, c_.dialect);
+        info.type = type.type;
+        info.definedSize = type.definedSize;
+        info.nullable = nullable != SQL_NO_NULLS;
+        info.baseTable = stringAttribute(stmt, i, SQL_DESC_BASE_TABLE_NAME);
+        info.baseColumn = stringAttribute(stmt, i, SQL_DESC_BASE_COLUMN_NAME);
+        info.baseSchema = stringAttribute(stmt, i, SQL_DESC_SCHEMA_NAME);
+        SQLLEN autoUnique = SQL_FALSE;
+        if (c_.check(SQLColAttributeW(stmt.get(), i, SQL_DESC_AUTO_UNIQUE_VALUE, nullptr, 0,
+                                      nullptr, &autoUnique),
+                     stmt, OdbcAccept::Optional))
+            info.autoIncrement = autoUnique == SQL_TRUE;
+        columns.push_back(std::move(info));
+        types_.push_back(type);
+    }
+    return columns;
+}
+
+std::shared_ptr<RowStore> ResultReader::readAll(const OdbcHandle& stmt, bool typeExpressions) {
+    std::vector<ColumnInfo> columns = describe(stmt);
+    const std::size_t n = columns.size();
+    std::vector<ColumnPlan> plans(n);
+    std::size_t firstLong = n;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (types_[i].longData && firstLong == n) firstLong = i;
+    }
+    bool anyUnbound = false;
+    std::size_t rowBytes = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        ColumnPlan& p = plans[i];
+        p.number = SQLUSMALLINT(i + 1);
+        p.kind = RowStore::kindOf(columns[i].type);
+        p.cType = cTypeFor(p.kind, columns[i].type);
+        // Columns after a long one can only be bound when the driver lets SQLGetData read a
+        // column that comes before bound ones.
+        p.bound = !types_[i].longData && (i < firstLong || c_.getDataAnyColumn);
+        p.elementBytes = elementBytesFor(p, types_[i]);
+        if (p.bound) {
+            rowBytes += std::size_t(p.elementBytes) + sizeof(SQLLEN);
+        } else {
+            anyUnbound = true;
+        }
+    }
+    // SQLGetData on a block of rows is an extension few drivers have: with a long column the
+    // rows come one per fetch (the bound columns still arrive without a call per cell).
+    SQLULEN rows = anyUnbound ? 1 : blockRows;
+    if (rowBytes > 0 && rows > 1)
+        rows = std::clamp<SQLULEN>(blockBytesLimit / rowBytes, 1, blockRows);
+
+    auto store = std::make_shared<RowStore>(std::move(columns));
+    SQLULEN fetched = 0;
+    std::vector<SQLUSMALLINT> status(rows, SQL_ROW_SUCCESS);
+    c_.check(SQLSetStmtAttrW(stmt.get(), SQL_ATTR_ROW_BIND_TYPE,
+                             reinterpret_cast<SQLPOINTER>(SQL_BIND_BY_COLUMN), 0),
+             stmt);
+    c_.check(
+        SQLSetStmtAttrW(stmt.get(), SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(rows), 0),
+        stmt);
+    c_.check(SQLSetStmtAttrW(stmt.get(), SQL_ATTR_ROWS_FETCHED_PTR, &fetched, 0), stmt);
+    c_.check(SQLSetStmtAttrW(stmt.get(), SQL_ATTR_ROW_STATUS_PTR, status.data(), 0), stmt);
+    for (ColumnPlan& p : plans) {
+        if (!p.bound) continue;
+        p.buffer.resize(std::size_t(p.elementBytes) * rows);
+        p.indicators.resize(rows);
+        c_.check(SQLBindCol(stmt.get(), p.number, p.cType, p.buffer.data(), p.elementBytes,
+                            p.indicators.data()),
+                 stmt);
+    }
+
+    std::vector<SQLWCHAR> piece(4096);
+    std::u16string text;
+    const auto& info = store->columns();
+    while (c_.check(SQLFetchScroll(stmt.get(), SQL_FETCH_NEXT, 0), stmt,
+                    OdbcAccept::SuccessOrNoData)) {
+        for (SQLULEN r = 0; r < fetched; ++r) {
+            if (status[r] == SQL_ROW_NOROW) continue;
+            if (status[r] == SQL_ROW_ERROR) c_.raise(c_.diagnostics(SQL_HANDLE_STMT, stmt.get()));
+            for (std::size_t i = 0; i < n; ++i) {
+                ColumnPlan& p = plans[i];
+                const long column = long(i);
+                if (p.bound) {
+                    const SQLLEN indicator = p.indicators[r];
+                    const char* data = p.buffer.data() + std::size_t(p.elementBytes) * r;
+                    if (p.cType == SQL_C_WCHAR) {
+                        if (indicator == SQL_NULL_DATA) {
+                            store->appendNull(column);
+                        } else if (indicator == SQL_NO_TOTAL || indicator >= p.elementBytes) {
+                            raiseError(adErrUnspecified,
+                                       u"El valor del campo \"%1\" es más largo que el tamaño que "
+                                       u"declara el "
+                                       u"controlador (%2 caracteres)."_s.arg(info[i].name)
+                                           .arg(info[i].definedSize),
+                                       c_.driver);
+                        } else {
+                            store->appendText(
+                                column,
+                                QStringView(reinterpret_cast<const char16_t*>(data),
+                                            qsizetype(indicator / SQLLEN(sizeof(SQLWCHAR)))));
+                        }
+                    } else {
+                        storeFixed(*store, column, p, data, indicator);
+                    }
+                    continue;
+                }
+                if (p.cType == SQL_C_WCHAR) {
+                    // A long text, piece by piece: each call gives what fits, the last one the
+                    // rest.
+                    text.clear();
+                    bool isNull = false;
+                    for (;;) {
+                        SQLLEN indicator = 0;
+                        const SQLLEN bufferBytes = SQLLEN(piece.size() * sizeof(SQLWCHAR));
+                        const SQLRETURN rc = SQLGetData(stmt.get(), p.number, SQL_C_WCHAR,
+                                                        piece.data(), bufferBytes, &indicator);
+                        if (!c_.check(rc, stmt, OdbcAccept::SuccessOrNoData)) break;
+                        if (indicator == SQL_NULL_DATA) {
+                            isNull = true;
+                            break;
+                        }
+                        const bool truncated =
+                            rc == SQL_SUCCESS_WITH_INFO &&
+                            (indicator == SQL_NO_TOTAL || indicator >= bufferBytes);
+                        if (truncated) {
+                            text.append(reinterpret_cast<const char16_t*>(piece.data()),
+                                        piece.size() - 1);
+                            // Knowing the rest's size, fetch it in one go.
+                            if (indicator != SQL_NO_TOTAL) {
+                                piece.resize(std::max<std::size_t>(
+                                    piece.size(), std::size_t(indicator) / sizeof(SQLWCHAR) + 2));
+                            }
+                            continue;
+                        }
+                        text.append(reinterpret_cast<const char16_t*>(piece.data()),
+                                    std::size_t(indicator) / sizeof(SQLWCHAR));
+                        break;
+                    }
+                    if (isNull) {
+                        store->appendNull(column);
+                    } else {
+                        store->appendText(column, QStringView(text.data(), qsizetype(text.size())));
+                    }
+                    if (piece.size() > 65536) piece.resize(4096);
+                    continue;
+                }
+                alignas(16) char value[currencyBufferBytes] = {};
+                SQLLEN indicator = 0;
+                if (!c_.check(
+                        SQLGetData(stmt.get(), p.number, p.cType, value, sizeof value, &indicator),
+                        stmt, OdbcAccept::SuccessOrNoData))
+                    indicator = SQL_NULL_DATA;
+                storeFixed(*store, column, p, value, indicator);
+            }
+            store->endRow();
+        }
+        if (fetched == 0) break;
+    }
+    // The row arrays go with this function: unbind them before the statement outlives them.
+    c_.check(SQLFreeStmt(stmt.get(), SQL_UNBIND), stmt);
+    c_.check(SQLSetStmtAttrW(stmt.get(), SQL_ATTR_ROWS_FETCHED_PTR, nullptr, 0), stmt);
+    c_.check(SQLSetStmtAttrW(stmt.get(), SQL_ATTR_ROW_STATUS_PTR, nullptr, 0), stmt);
+
+    // SQLite types an expression column (count(*), max(id)...) by its values, and its driver
+    // calls every such column varchar(255): numbers come back as numbers when all of them are.
+    if (typeExpressions && c_.dialect == Dialect::SQLite) {
+        for (long i = 0; i < store->columnCount(); ++i) {
+            if (store->columns()[std::size_t(i)].baseColumn.isEmpty()) store->retypeNumericText(i);
+        }
+    }
+    store->squeeze();
+    return store;
+}
+
+} // namespace ado

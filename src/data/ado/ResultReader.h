@@ -1,0 +1,34 @@
+#pragma once
+
+#include "ColumnTypes.h"
+#include "OdbcConnection.h"
+#include "RowStore.h"
+
+#include <memory>
+#include <vector>
+
+namespace ado {
+
+// Reads the result of an executed statement into a RowStore. Columns of bounded size are bound
+// to row arrays and fetched in blocks (column-wise binding); long columns (text, ntext, SQLite's
+// texts, whose declared sizes are not bounds) are read with SQLGetData in pieces, one row per
+// fetch. Every ODBC call goes through the connection's checked wrapper, so a failure mid-way
+// raises the provider error and nothing half-read is returned.
+class ResultReader {
+public:
+    explicit ResultReader(const OdbcConnection& connection) : c_(connection) {}
+
+    // The columns of the statement's current result (none when it has no result set).
+    std::vector<ColumnInfo> describe(const OdbcHandle& stmt);
+    // Every row of the statement's current result. With `typeExpressions`, SQLite's untyped
+    // expression columns whose every value is a number become number columns.
+    std::shared_ptr<RowStore> readAll(const OdbcHandle& stmt, bool typeExpressions = true);
+
+private:
+    QString stringAttribute(const OdbcHandle& stmt, SQLUSMALLINT column, SQLUSMALLINT field);
+
+    const OdbcConnection& c_;
+    std::vector<ColumnType> types_;
+};
+
+} // namespace ado

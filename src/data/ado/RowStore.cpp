@@ -1,0 +1,439 @@
+#include "RowStore.h"
+
+#include "AdoTypes.h"
+#include "shared/RuntimeError.h"
+
+#include <QDate>
+#include <QTime>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+using namespace Qt::StringLiterals;
+
+namespace ado {
+
+namespace {
+
+constexpr std::int64_t msPerDay = 86400000;
+
+bool bit(const std::vector<std::uint64_t>& bits, std::size_t i) {
+    return (bits[i >> 6] >> (i & 63)) & 1u;
+}
+
+void setBit(std::vector<std::uint64_t>& bits, std::size_t i, bool value) {
+    if ((i >> 6) >= bits.size()) bits.resize((i >> 6) + 1, 0);
+    const std::uint64_t mask = std::uint64_t(1) << (i & 63);
+    if (value) {
+        bits[i >> 6] |= mask;
+    } else {
+        bits[i >> 6] &= ~mask;
+    }
+}
+
+// Removes bit i of a bitmap of `count` bits, moving the later bits down by one.
+void eraseBit(std::vector<std::uint64_t>& bits, std::size_t i, std::size_t count) {
+    if (i >= count) return;
+    const std::size_t words = (count + 63) >> 6;
+    const std::size_t w = i >> 6;
+    const unsigned b = unsigned(i & 63);
+    const std::uint64_t word = bits[w];
+    const std::uint64_t low = b == 0 ? 0 : (word & ((std::uint64_t(1) << b) - 1));
+    const std::uint64_t high = b == 63 ? 0 : ((word >> (b + 1)) << b);
+    bits[w] = low | high;
+    for (std::size_t k = w; k + 1 < words; ++k) {
+        bits[k] |= (bits[k + 1] & 1u) << 63;
+        bits[k + 1] >>= 1;
+    }
+    // The last bit now lies past the end: clear it so that a later append starts clean.
+    const std::size_t last = count - 1;
+    bits[last >> 6] &= ~(std::uint64_t(1) << (last & 63));
+}
+
+// A plain decimal number as SQLite writes one: integers without leading zeros, reals with a point.
+bool plainInteger(QStringView t, std::int64_t& out) {
+    if (t.isEmpty()) return false;
+    qsizetype i = t[0] == u'-' ? 1 : 0;
+    if (i >= t.size()) return false;
+    if (t[i] == u'0' && t.size() > i + 1) return false;
+    for (qsizetype k = i; k < t.size(); ++k) {
+        if (t[k] < u'0' || t[k] > u'9') return false;
+    }
+    bool ok = false;
+    out = t.toLongLong(&ok);
+    return ok;
+}
+
+bool plainReal(QStringView t, double& out) {
+    if (t.isEmpty()) return false;
+    qsizetype i = t[0] == u'-' ? 1 : 0;
+    bool digits = false, point = false;
+    for (; i < t.size(); ++i) {
+        const QChar c = t[i];
+        if (c >= u'0' && c <= u'9') {
+            digits = true;
+        } else if (c == u'.' && !point) {
+            point = true;
+        } else if ((c == u'e' || c == u'E') && digits) {
+            break;
+        } else {
+            return false;
+        }
+    }
+    if (!digits || !point) return false;
+    bool ok = false;
+    out = t.toDouble(&ok);
+    return ok && std::isfinite(out);
+}
+
+} // namespace
+
+struct RowStore::Column {
+    CellKind kind = CellKind::Text;
+    std::size_t count = 0;
+    std::vector<std::uint64_t> nulls; // one bit per cell
+    std::vector<std::uint64_t> flags; // booleans: one bit per cell
+    std::vector<std::int64_t> numbers;
+    std::vector<double> reals;
+    std::vector<char16_t> chars;
+    std::vector<std::uint32_t> starts;
+    std::vector<std::uint32_t> lengths;
+
+    // Puts a text at the end of the buffer and returns where it starts.
+    std::uint32_t store(QStringView text, const QString& columnName) {
+        const std::size_t start = chars.size();
+        const std::size_t needed = start + std::size_t(text.size());
+        if (needed > std::numeric_limits<std::uint32_t>::max()) {
+            raiseError(
+                adErrUnspecified,
+                u"Los textos del campo \"%1\" no caben en la memoria del conjunto de registros."_s
+                    .arg(columnName),
+                u"ADODB.Recordset"_s);
+        }
+        if (needed > chars.capacity()) {
+            // Growth by half keeps the spare room of a large column moderate.
+            chars.reserve(
+                std::max<std::size_t>({needed, chars.capacity() + chars.capacity() / 2, 4096}));
+        }
+        chars.insert(chars.end(), text.utf16(), text.utf16() + text.size());
+        return std::uint32_t(start);
+    }
+
+    void pushDefault() {
+        switch (kind) {
+        case CellKind::Text:
+            starts.push_back(0);
+            lengths.push_back(0);
+            break;
+        case CellKind::Double:
+            reals.push_back(0.0);
+            break;
+        case CellKind::Boolean:
+            setBit(flags, count, false);
+            break;
+        default:
+            numbers.push_back(0);
+            break;
+        }
+    }
+};
+
+RowStore::RowStore(std::vector<ColumnInfo> columns) : columns_(std::move(columns)) {
+    data_.reserve(columns_.size());
+    for (const ColumnInfo& c : columns_) {
+        auto col = std::make_unique<Column>();
+        col->kind = kindOf(c.type);
+        data_.push_back(std::move(col));
+    }
+}
+
+RowStore::~RowStore() = default;
+
+RowStore::CellKind RowStore::kindOf(long adoType) {
+    switch (adoType) {
+    case adSmallInt:
+    case adInteger:
+    case adTinyInt:
+    case adUnsignedTinyInt:
+    case adUnsignedSmallInt:
+    case adUnsignedInt:
+    case adBigInt:
+    case adUnsignedBigInt:
+        return CellKind::Integer;
+    case adSingle:
+    case adDouble:
+    case adDecimal:
+    case adNumeric:
+    case adVarNumeric:
+        return CellKind::Double;
+    case adCurrency:
+        return CellKind::Currency;
+    case adDate:
+    case adDBDate:
+    case adDBTime:
+    case adDBTimeStamp:
+    case adFileTime:
+    case adDBFileTime:
+        return CellKind::Date;
+    case adBoolean:
+        return CellKind::Boolean;
+    default:
+        return CellKind::Text;
+    }
+}
+
+RowStore::CellKind RowStore::kind(long column) const {
+    return data_[std::size_t(column)]->kind;
+}
+
+std::int64_t RowStore::encodeDateTime(const QDateTime& value) {
+    return value.date().toJulianDay() * msPerDay + value.time().msecsSinceStartOfDay();
+}
+
+QDateTime RowStore::decodeDateTime(std::int64_t value) {
+    std::int64_t day = value / msPerDay;
+    std::int64_t ms = value % msPerDay;
+    if (ms < 0) {
+        ms += msPerDay;
+        --day;
+    }
+    return QDateTime(QDate::fromJulianDay(day), QTime::fromMSecsSinceStartOfDay(int(ms)));
+}
+
+bool RowStore::isNull(long row, long column) const {
+    return bit(data_[std::size_t(column)]->nulls, std::size_t(row));
+}
+
+QStringView RowStore::textView(long row, long column) const {
+    const Column& c = *data_[std::size_t(column)];
+    if (c.kind != CellKind::Text || bit(c.nulls, std::size_t(row))) return {};
+    return QStringView(c.chars.data() + c.starts[std::size_t(row)],
+                       qsizetype(c.lengths[std::size_t(row)]));
+}
+
+Variant RowStore::value(long row, long column) const {
+    const Column& c = *data_[std::size_t(column)];
+    const auto r = std::size_t(row);
+    if (bit(c.nulls, r)) return Variant::null();
+    switch (c.kind) {
+    case CellKind::Text:
+        return Variant(textView(row, column).toString());
+    case CellKind::Integer:
+        return Variant(static_cast<long long>(c.numbers[r]));
+    case CellKind::Double:
+        return Variant(c.reals[r]);
+    case CellKind::Currency:
+        return Variant(Currency{c.numbers[r]});
+    case CellKind::Date:
+        return Variant(decodeDateTime(c.numbers[r]));
+    case CellKind::Boolean:
+        return Variant(bit(c.flags, r));
+    }
+    return Variant::null();
+}
+
+void RowStore::appendNull(long column) {
+    Column& c = *data_[std::size_t(column)];
+    c.pushDefault();
+    setBit(c.nulls, c.count, true);
+    ++c.count;
+}
+
+void RowStore::appendText(long column, QStringView text) {
+    Column& c = *data_[std::size_t(column)];
+    c.starts.push_back(c.store(text, columns_[std::size_t(column)].name));
+    c.lengths.push_back(std::uint32_t(text.size()));
+    setBit(c.nulls, c.count, false);
+    ++c.count;
+}
+
+void RowStore::appendInteger(long column, std::int64_t value) {
+    Column& c = *data_[std::size_t(column)];
+    if (c.kind == CellKind::Boolean) {
+        setBit(c.flags, c.count, value != 0);
+    } else if (c.kind == CellKind::Double) {
+        c.reals.push_back(double(value));
+    } else {
+        c.numbers.push_back(value);
+    }
+    setBit(c.nulls, c.count, false);
+    ++c.count;
+}
+
+void RowStore::appendDouble(long column, double value) {
+    Column& c = *data_[std::size_t(column)];
+    if (c.kind == CellKind::Double) {
+        c.reals.push_back(value);
+    } else if (c.kind == CellKind::Boolean) {
+        setBit(c.flags, c.count, value != 0.0);
+    } else {
+        c.numbers.push_back(std::int64_t(std::llround(value)));
+    }
+    setBit(c.nulls, c.count, false);
+    ++c.count;
+}
+
+void RowStore::endRow() {
+    ++rowCount_;
+    for (auto& c : data_) {
+        // A column that got no cell for this row gets a Null, so the columns never disagree.
+        while (c->count < std::size_t(rowCount_)) {
+            c->pushDefault();
+            setBit(c->nulls, c->count, true);
+            ++c->count;
+        }
+    }
+}
+
+void RowStore::appendRow(const std::vector<Variant>& values) {
+    for (long col = 0; col < columnCount(); ++col)
+        appendNull(col);
+    endRow();
+    setRow(rowCount_ - 1, values);
+}
+
+void RowStore::setRow(long row, const std::vector<Variant>& values) {
+    for (long col = 0; col < columnCount() && std::size_t(col) < values.size(); ++col) {
+        setCell(row, col, values[std::size_t(col)]);
+    }
+}
+
+void RowStore::setCell(long row, long column, const Variant& value) {
+    Column& c = *data_[std::size_t(column)];
+    const auto r = std::size_t(row);
+    if (value.isNull() || (value.isEmpty() && c.kind != CellKind::Text)) {
+        setBit(c.nulls, r, true);
+        return;
+    }
+    switch (c.kind) {
+    case CellKind::Text: {
+        const QString text = value.toString();
+        c.starts[r] = c.store(text, columns_[std::size_t(column)].name);
+        c.lengths[r] = std::uint32_t(text.size());
+        break;
+    }
+    case CellKind::Integer:
+        c.numbers[r] = value.toInt64();
+        break;
+    case CellKind::Double:
+        c.reals[r] = value.toDouble();
+        break;
+    case CellKind::Currency:
+        c.numbers[r] = value.toCurrency().scaled;
+        break;
+    case CellKind::Date:
+        c.numbers[r] = encodeDateTime(value.toDateTime());
+        break;
+    case CellKind::Boolean:
+        setBit(c.flags, r, value.toBool());
+        break;
+    }
+    setBit(c.nulls, r, false);
+}
+
+void RowStore::removeRow(long row) {
+    const auto r = std::size_t(row);
+    for (auto& c : data_) {
+        switch (c->kind) {
+        case CellKind::Text:
+            c->starts.erase(c->starts.begin() + std::ptrdiff_t(r));
+            c->lengths.erase(c->lengths.begin() + std::ptrdiff_t(r));
+            break;
+        case CellKind::Double:
+            c->reals.erase(c->reals.begin() + std::ptrdiff_t(r));
+            break;
+        case CellKind::Boolean:
+            eraseBit(c->flags, r, c->count);
+            break;
+        default:
+            c->numbers.erase(c->numbers.begin() + std::ptrdiff_t(r));
+            break;
+        }
+        eraseBit(c->nulls, r, c->count);
+        --c->count;
+    }
+    --rowCount_;
+}
+
+void RowStore::squeeze() {
+    for (auto& c : data_) {
+        if (c->chars.capacity() > c->chars.size() + c->chars.size() / 8) c->chars.shrink_to_fit();
+        c->starts.shrink_to_fit();
+        c->lengths.shrink_to_fit();
+        c->numbers.shrink_to_fit();
+        c->reals.shrink_to_fit();
+    }
+}
+
+bool RowStore::retypeNumericText(long column) {
+    Column& c = *data_[std::size_t(column)];
+    if (c.kind != CellKind::Text) return false;
+    bool allIntegers = true, allReals = true, any = false;
+    bool fitsInt32 = true;
+    for (long r = 0; r < rowCount_ && (allIntegers || allReals); ++r) {
+        if (isNull(r, column)) continue;
+        any = true;
+        const QStringView t = textView(r, column);
+        std::int64_t i = 0;
+        double d = 0;
+        if (plainInteger(t, i)) {
+            if (i < std::numeric_limits<std::int32_t>::min() ||
+                i > std::numeric_limits<std::int32_t>::max())
+                fitsInt32 = false;
+            continue;
+        }
+        allIntegers = false;
+        if (!plainReal(t, d)) allReals = false;
+    }
+    if (!any || (!allIntegers && !allReals)) return false;
+    ColumnInfo& info = columns_[std::size_t(column)];
+    if (allIntegers) {
+        std::vector<std::int64_t> numbers(std::size_t(rowCount_), 0);
+        for (long r = 0; r < rowCount_; ++r) {
+            if (!isNull(r, column)) plainInteger(textView(r, column), numbers[std::size_t(r)]);
+        }
+        c.numbers = std::move(numbers);
+        c.kind = CellKind::Integer;
+        info.type = fitsInt32 ? adInteger : adBigInt;
+        info.definedSize = fitsInt32 ? 4 : 8;
+    } else {
+        std::vector<double> reals(std::size_t(rowCount_), 0.0);
+        for (long r = 0; r < rowCount_; ++r) {
+            if (isNull(r, column)) continue;
+            std::int64_t i = 0;
+            if (plainInteger(textView(r, column), i)) {
+                reals[std::size_t(r)] = double(i);
+            } else {
+                plainReal(textView(r, column), reals[std::size_t(r)]);
+            }
+        }
+        c.reals = std::move(reals);
+        c.kind = CellKind::Double;
+        info.type = adDouble;
+        info.definedSize = 8;
+    }
+    c.chars = {};
+    c.starts = {};
+    c.lengths = {};
+    return true;
+}
+
+void RowStore::setKeyColumns(const std::vector<long>& columns) {
+    for (ColumnInfo& c : columns_)
+        c.key = false;
+    for (const long c : columns) {
+        if (c >= 0 && c < columnCount()) columns_[std::size_t(c)].key = true;
+    }
+}
+
+std::size_t RowStore::bytes() const {
+    std::size_t total = 0;
+    for (const auto& c : data_) {
+        total += c->nulls.capacity() * 8 + c->flags.capacity() * 8 + c->numbers.capacity() * 8 +
+                 c->reals.capacity() * 8 + c->chars.capacity() * 2 + c->starts.capacity() * 4 +
+                 c->lengths.capacity() * 4;
+    }
+    return total;
+}
+
+} // namespace ado

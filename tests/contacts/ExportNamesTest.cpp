@@ -1,0 +1,98 @@
+#include "contacts/ExportNames.h"
+
+#include <QApplication>
+#include <QProgressDialog>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QProgressDialog* shownProgress() {
+    for (QWidget* w : QApplication::allWidgets()) {
+        auto* dialog = qobject_cast<QProgressDialog*>(w);
+        if (dialog && dialog->isVisible()) return dialog;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+TEST(ExportNames, DialogsOfTheExportButtons) {
+    const auto html = ExportNames::dialogFor(u"HTM"_s);
+    ASSERT_TRUE(html);
+    EXPECT_EQ(html->filter, u"Páginas Web (*.htm)|*.htm|"_s);
+    EXPECT_EQ(html->defaultExt, u".htm"_s);
+    EXPECT_EQ(html->flags, 8198);
+    EXPECT_TRUE(html->fileName.isEmpty());
+
+    const auto excel = ExportNames::dialogFor(u"excel"_s);
+    ASSERT_TRUE(excel);
+    EXPECT_EQ(excel->filter, u"Documento de Excel(*.xls)|*.xls|"_s);
+    EXPECT_EQ(excel->defaultExt, u".xls"_s);
+    EXPECT_EQ(excel->flags, 0x2006);
+
+    EXPECT_FALSE(ExportNames::dialogFor(u"Filtro"_s));
+}
+
+TEST(ExportNames, NameRulesAndTheWriterOfEachName) {
+    const QString htm = ExportNames::htmlExtension();
+    const QString xls = ExportNames::excelExtension();
+    EXPECT_EQ(ExportNames::completeName(u"lista"_s, htm), u"lista.htm"_s);
+    EXPECT_EQ(ExportNames::completeName(u"lista.HTM"_s, htm), u"lista.HTM"_s);
+    EXPECT_EQ(ExportNames::completeName(u"lista.txt"_s, xls), u"lista.txt.xls"_s);
+    EXPECT_EQ(ExportNames::completeName(u"lista.xlsx"_s, xls), u"lista.xlsx"_s);
+    EXPECT_EQ(ExportNames::completeName(u"lista.XLS"_s, xls), u"lista.XLS"_s);
+    EXPECT_EQ(ExportNames::completeName(u"/tmp/mis datos/lista.html"_s, htm),
+              u"/tmp/mis datos/lista.html.htm"_s);
+    // A cancelled dialog or a blank name: nothing to write.
+    EXPECT_EQ(ExportNames::completeName(QString(), htm), QString());
+    EXPECT_EQ(ExportNames::completeName(u"   "_s, xls), QString());
+
+    using W = ExportNames::Writer;
+    EXPECT_EQ(ExportNames::writerFor(u"lista.htm"_s), W::Html);
+    EXPECT_EQ(ExportNames::writerFor(u"lista.HTM"_s), W::Html);
+    EXPECT_EQ(ExportNames::writerFor(u"lista.txt.xls"_s), W::Excel);
+    EXPECT_EQ(ExportNames::writerFor(u"lista.XLSX"_s), W::Excel);
+    EXPECT_EQ(ExportNames::writerFor(u"lista.txt"_s), W::None);
+}
+
+TEST(ExportNames, OpensTheFileAsItIsWithoutQuoting) {
+    QStringList opened;
+    const ExportNames::Opener previous = ExportNames::setOpener([&](const QString& path) {
+        opened << path;
+        return true;
+    });
+    // Blanks, quotes and shell characters reach the opener untouched: no shell ever sees them.
+    ExportNames::AbrirArchivo(u"/tmp/mis datos/lista.htm"_s, true);
+    ExportNames::AbrirArchivo(u"/tmp/a \"b\" & c;rm x.xls"_s);
+    ExportNames::setOpener(previous);
+    EXPECT_EQ(opened, (QStringList{u"/tmp/mis datos/lista.htm"_s, u"/tmp/a \"b\" & c;rm x.xls"_s}));
+}
+
+TEST(ExportNames, ProgressDialogOnlyForLongExportsAndItsCancel) {
+    QWidget window;
+    window.show();
+    ExportNames::Progress small = ExportNames::progressDialog(&window, 100);
+    EXPECT_TRUE(small(10, 100));
+    EXPECT_EQ(shownProgress(), nullptr);
+
+    ExportNames::Progress large = ExportNames::progressDialog(&window, 100);
+    EXPECT_TRUE(large(0, 1000));
+    QProgressDialog* dialog = shownProgress();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->labelText(), u"Exportando los registros..."_s);
+    EXPECT_TRUE(large(500, 1000));
+    EXPECT_EQ(dialog->value(), 500);
+    dialog->cancel();
+    EXPECT_FALSE(large(600, 1000));
+    EXPECT_EQ(shownProgress(), nullptr);
+
+    // A finished export takes its dialog away.
+    ExportNames::Progress finished = ExportNames::progressDialog(&window, 100);
+    finished(0, 200);
+    EXPECT_NE(shownProgress(), nullptr);
+    EXPECT_TRUE(finished(200, 200));
+    EXPECT_EQ(shownProgress(), nullptr);
+}
