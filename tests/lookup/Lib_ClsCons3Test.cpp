@@ -93,11 +93,11 @@ TEST_F(ConsultaLookup, MaskStatementsRowLimitAndWhere) {
             "SELECT TOP 1000 DESCRIPCION,IDARTICULO FROM VT_MA_ARTICULOS WHERE  (IDRUBRO = 3)  "
             "ORDER BY DESCRIPCION"));
     std::tie(campo, where) =
-        consultar(QStringLiteral("VT_CLIENTES"), QStringLiteral("x"), QStringLiteral("CODIGO"));
-    EXPECT_EQ(where, QStringLiteral("x"));
+        consultar(QStringLiteral("VT_CLIENTES"), QStringLiteral("1"), QStringLiteral("CODIGO"));
+    EXPECT_EQ(where, QStringLiteral("1"));
     EXPECT_EQ(campo, QStringLiteral("CODIGO"));
     EXPECT_EQ(sentencia_, QStringLiteral("SELECT TOP 1000 RAZON_SOCIAL,CODIGO,CONTACTO FROM "
-                                         "VT_CLIENTES WHERE x ORDER BY CODIGO"));
+                                         "VT_CLIENTES WHERE 1 ORDER BY CODIGO"));
     std::tie(campo, where) =
         consultar(QStringLiteral("VT_CLIENTES"), QStringLiteral("(Dada_De_Baja = 1)"));
     EXPECT_EQ(where, QStringLiteral("(Dada_De_Baja = 1)"));

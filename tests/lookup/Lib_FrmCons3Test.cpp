@@ -179,6 +179,9 @@ TEST_F(ListaLookup, SingleSelectionAcceptAndCancel) {
     f->CmpsDevueltos->Add(QStringLiteral(" IDARTICULO "));
     mostrar(op, *f, [&](Lib_FrmCons3& v) {
         QTreeWidgetItem* a003 = fila(v, QStringLiteral("A003"));
+        // The view takes a double click for a click unless the row was pressed first.
+        QTest::mouseClick(v.ListView1()->viewport(), Qt::LeftButton, {},
+                          v.ListView1()->visualItemRect(a003).center());
         QTest::mouseDClick(v.ListView1()->viewport(), Qt::LeftButton, {},
                            v.ListView1()->visualItemRect(a003).center());
     });
@@ -191,6 +194,7 @@ TEST_F(ListaLookup, SingleSelectionAcceptAndCancel) {
     g->FiltroInicial = QStringLiteral("a00");
     mostrar(op, *g, [&](Lib_FrmCons3& v) {
         EXPECT_EQ(v.CmbSearch(0)->currentText(), QStringLiteral("a00"));
+        QTest::keyClick(v.CmbSearch(0), Qt::Key_End);
         QTest::keyClick(v.CmbSearch(0), Qt::Key_8);
         QTest::mouseClick(v.CmdAceptar(), Qt::LeftButton);
     });
@@ -315,8 +319,8 @@ TEST_F(ListaLookup, QuantityKeys) {
                                     "VT_MA_ARTICULOS ORDER BY IDARTICULO"));
     f->CheckBoxes = true;
     f->UsaCantidades = true;
-    op.input(QStringLiteral("7.5")).input(QString());
-    mostrar(op, *f, [&](Lib_FrmCons3& v) {
+    op.dialog([&](QDialog&) {
+        Lib_FrmCons3& v = *f;
         QTreeWidgetItem* r = v.ListView1()->topLevelItem(0);
         v.ListView1()->setCurrentItem(r);
         QTest::keyClick(v.ListView1(), Qt::Key_Insert);
@@ -336,6 +340,8 @@ TEST_F(ListaLookup, QuantityKeys) {
         EXPECT_EQ(CeldaCantidad::valor(r->text(2)), 0.0);
         QTest::mouseClick(v.CmdAceptar(), Qt::LeftButton);
     });
+    op.input(QStringLiteral("7.5")).input(QString());
+    prompts().execDialog(*f);
     const auto preguntas = op.recordsOf(ScriptedPrompts::Kind::Input);
     ASSERT_EQ(preguntas.size(), 2u);
     EXPECT_EQ(preguntas[0].text, QStringLiteral("Ingrese la Cantidad del Articulo..."));
@@ -345,8 +351,10 @@ TEST_F(ListaLookup, QuantityKeys) {
     // Without a quantity column the keys fail, and say so.
     auto g = ventana(QStringLiteral("SELECT IDARTICULO FROM VT_MA_ARTICULOS"));
     g->UsaCantidades = true;
-    op.reportError(Prompt::Abort);
-    mostrar(op, *g, [&](Lib_FrmCons3& v) { QTest::keyClick(v.ListView1(), Qt::Key_Insert); });
+    op.dialog([&](QDialog&) {
+          QTest::keyClick(g->ListView1(), Qt::Key_Insert);
+      }).reportError(Prompt::Abort);
+    prompts().execDialog(*g);
     const auto reportes = op.recordsOf(ScriptedPrompts::Kind::ReportError);
     ASSERT_EQ(reportes.size(), 1u);
     EXPECT_EQ(reportes[0].title, QStringLiteral("ListView1_KeyDown"));
@@ -361,8 +369,8 @@ TEST_F(ListaLookup, F12ReportsAMissingArticle) {
         "SELECT IDARTICULO, DESCRIPCION || ' d''acero' AS Descripcion FROM VT_MA_ARTICULOS "
         "ORDER BY IDARTICULO"));
     db().gUsuario = QStringLiteral("o'neil");
-    op.message(Prompt::Yes).message(Prompt::No);
-    mostrar(op, *f, [&](Lib_FrmCons3& v) {
+    op.dialog([&](QDialog&) {
+        Lib_FrmCons3& v = *f;
         v.ListView1()->setCurrentItem(fila(v, QStringLiteral("A002")));
         QTest::keyClick(v.ListView1(), Qt::Key_F12);
         EXPECT_EQ(faltantes(), QStringLiteral("1"));
@@ -370,6 +378,8 @@ TEST_F(ListaLookup, F12ReportsAMissingArticle) {
         QTest::keyClick(v.CmbSearch(0), Qt::Key_F12);
         EXPECT_EQ(faltantes(), QStringLiteral("1"));
     });
+    op.message(Prompt::Yes).message(Prompt::No);
+    prompts().execDialog(*f);
     const auto mensajes = op.recordsOf(ScriptedPrompts::Kind::Message);
     ASSERT_EQ(mensajes.size(), 2u);
     EXPECT_EQ(mensajes[0].text,

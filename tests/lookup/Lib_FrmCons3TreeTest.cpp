@@ -69,11 +69,11 @@ TEST_F(ArbolLookup, BuildsTheTreeFromTheCodes) {
 
     tabla({QStringLiteral("1"), QStringLiteral("10"), QStringLiteral("2"), QString(),
            QStringLiteral("3"), QStringLiteral("3"), QStringLiteral("31")});
-    op.reportError(Prompt::Ignore); // the second code 3
     auto g = ventana(codigos);
     op.dialog([&](QDialog&) {
         EXPECT_EQ(forma(g->TreeV()), QStringLiteral("Consulta...[1[10] 2] [3[31]]"));
     });
+    op.reportError(Prompt::Ignore); // the second code 3
     prompts().execDialog(*g);
     const auto reportes = op.recordsOf(ScriptedPrompts::Kind::ReportError);
     ASSERT_EQ(reportes.size(), 1u);
@@ -155,6 +155,8 @@ TEST_F(ArbolLookup, AcceptSingleNode) {
         mostrar(op, *f, [&](Lib_FrmCons3Tree& v) {
             QTreeWidgetItem* item = nodo(v, codigo);
             v.TreeV()->setCurrentItem(item);
+            QTest::mouseClick(v.TreeV()->viewport(), Qt::LeftButton, {},
+                              v.TreeV()->visualItemRect(item).center());
             QTest::mouseDClick(v.TreeV()->viewport(), Qt::LeftButton, {},
                                v.TreeV()->visualItemRect(item).center());
         });
@@ -180,12 +182,13 @@ TEST_F(ArbolLookup, AcceptSingleNode) {
 
     // Accepting with no node selected is reported, and the window stays.
     auto f = ventana(familias, QStringLiteral("IDFAMILIA"));
-    op.reportError(Prompt::Abort);
-    mostrar(op, *f, [&](Lib_FrmCons3Tree& v) {
-        QTest::mouseClick(v.CmdAceptar(), Qt::LeftButton);
-        EXPECT_TRUE(v.isVisible());
-        QTest::mouseClick(v.CmdCancelar(), Qt::LeftButton);
+    op.dialog([&](QDialog&) {
+        QTest::mouseClick(f->CmdAceptar(), Qt::LeftButton);
+        EXPECT_TRUE(f->isVisible());
+        QTest::mouseClick(f->CmdCancelar(), Qt::LeftButton);
     });
+    op.reportError(Prompt::Abort);
+    prompts().execDialog(*f);
     const auto reportes = op.recordsOf(ScriptedPrompts::Kind::ReportError);
     ASSERT_EQ(reportes.size(), 1u);
     EXPECT_EQ(reportes[0].title, QStringLiteral("HScroll1_Change"));
