@@ -22,7 +22,7 @@ namespace {
 // errors are ignored so that nothing waits for a hand on the keyboard.
 class Operador final : public Prompts {
 public:
-    explicit Operador(QString captura) : captura_(std::move(captura)) {}
+    explicit Operador(QString captura) : captura_(std::move(captura)), sinOperador_(!captura_.isEmpty()) {}
     int message(const QString& text, const QString& title, Prompt::Buttons buttons,
                 Prompt::Icon icon) override {
         return qt_.message(text, title, buttons, icon);
@@ -34,7 +34,7 @@ public:
         return qt_.saveFile(dialog);
     }
     int reportError(const RuntimeError& error, const QString& label) override {
-        if (!captura_.isEmpty()) return Prompt::Ignore;
+        if (sinOperador_) return Prompt::Ignore;
         return qt_.reportError(error, label);
     }
     int execDialog(QDialog& dialog) override {
@@ -53,6 +53,7 @@ public:
 private:
     QtPrompts qt_;
     QString captura_;
+    bool sinOperador_;
 };
 
 void imprimir(const char* titulo, const Lib_ClsCons3& c) {

@@ -31,8 +31,8 @@ const QString fuente = QStringLiteral("Lib_FrmCons3");
 
 // Designed sizes of the controls, in twips.
 constexpr double anchoInicial = 9000, altoInicial = 6600;
-constexpr double anchoMarco = 4815, altoMarco = 735;
-constexpr double anchoBoton = 1455, altoBoton = 420, arribaBoton = 180;
+constexpr double anchoMarco = 5535, altoMarco = 735;
+constexpr double anchoBoton = 1695, altoBoton = 420, arribaBoton = 180;
 constexpr double arribaCajas = 60, margenLista = 45, altoBarra = 255;
 constexpr long colorFoco = 0xFFFF00, colorSinFoco = 0xFFFFFF;
 

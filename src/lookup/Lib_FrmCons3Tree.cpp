@@ -22,8 +22,8 @@ const QString fuente = QStringLiteral("Lib_FrmCons3Tree");
 
 // Designed sizes of the controls, in twips; the window keeps them whatever its size.
 constexpr double anchoVentana = 6600, altoVentana = 7200;
-constexpr double anchoMarco = 4815, altoMarco = 735;
-constexpr double anchoBoton = 1455, altoBoton = 420, arribaBoton = 180;
+constexpr double anchoMarco = 5535, altoMarco = 735;
+constexpr double anchoBoton = 1695, altoBoton = 420, arribaBoton = 180;
 constexpr double margen = 60;
 constexpr int nivelesMarcados = 3;
 
