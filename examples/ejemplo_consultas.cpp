@@ -22,16 +22,19 @@ namespace {
 // errors are ignored so that nothing waits for a hand on the keyboard.
 class Operador final : public Prompts {
 public:
-    explicit Operador(QString captura) : captura_(std::move(captura)) {}
-    int message(const QString& text, const QString& title, Prompt::Buttons buttons, Prompt::Icon icon) override {
+    explicit Operador(QString captura) : captura_(std::move(captura)), sinOperador_(!captura_.isEmpty()) {}
+    int message(const QString& text, const QString& title, Prompt::Buttons buttons,
+                Prompt::Icon icon) override {
         return qt_.message(text, title, buttons, icon);
     }
     QString input(const QString& prompt, const QString& title, const QString& proposed) override {
         return qt_.input(prompt, title, proposed);
     }
-    std::optional<QString> saveFile(const Prompt::SaveDialog& dialog) override { return qt_.saveFile(dialog); }
+    std::optional<QString> saveFile(const Prompt::SaveDialog& dialog) override {
+        return qt_.saveFile(dialog);
+    }
     int reportError(const RuntimeError& error, const QString& label) override {
-        if (!captura_.isEmpty()) return Prompt::Ignore;
+        if (sinOperador_) return Prompt::Ignore;
         return qt_.reportError(error, label);
     }
     int execDialog(QDialog& dialog) override {
@@ -39,7 +42,8 @@ public:
             const QString archivo = captura_;
             captura_.clear();
             QTimer::singleShot(1000, &dialog, [&dialog, archivo] {
-                if (!dialog.grab().save(archivo)) std::fprintf(stderr, "No se pudo guardar %s\n", qPrintable(archivo));
+                if (!dialog.grab().save(archivo))
+                    std::fprintf(stderr, "No se pudo guardar %s\n", qPrintable(archivo));
                 dialog.reject();
             });
         }
@@ -49,15 +53,18 @@ public:
 private:
     QtPrompts qt_;
     QString captura_;
+    bool sinOperador_;
 };
 
 void imprimir(const char* titulo, const Lib_ClsCons3& c) {
-    std::printf("%s\n  ValorDevuelto: %s\n  Valores:", titulo, qPrintable(c.ValorDevuelto.toDisplayString()));
+    std::printf("%s\n  ValorDevuelto: %s\n  Valores:", titulo,
+                qPrintable(c.ValorDevuelto.toDisplayString()));
     if (!c.Valores) {
         std::printf(" (ninguno: consulta cancelada)\n");
         return;
     }
-    for (long i = 1; i <= c.Valores->Count(); ++i) std::printf(" [%s]", qPrintable(c.Valores->Item(i).toDisplayString()));
+    for (long i = 1; i <= c.Valores->Count(); ++i)
+        std::printf(" [%s]", qPrintable(c.Valores->Item(i).toDisplayString()));
     std::printf("\n");
 }
 
@@ -73,13 +80,15 @@ int main(int argc, char** argv) {
     }
     const QString base = QFileInfo(args[1]).absoluteFilePath();
     const qsizetype posCaptura = args.indexOf(QStringLiteral("--captura"));
-    Operador operador(posCaptura > 0 && posCaptura + 1 < args.size() ? args[posCaptura + 1] : QString());
+    Operador operador(posCaptura > 0 && posCaptura + 1 < args.size() ? args[posCaptura + 1]
+                                                                     : QString());
     installPrompts(&operador);
 
     QString conexion;
     try {
-        ModGlobal::Inicializar(false, QStringLiteral("@Server=SQLITE;@DbName=") + base +
-                                          QStringLiteral(";@Usuario=admin;@Password=;"),
+        ModGlobal::Inicializar(false,
+                               QStringLiteral("@Server=SQLITE;@DbName=") + base +
+                                   QStringLiteral(";@Usuario=admin;@Password=;"),
                                conexion);
     } catch (const ProgramEnd&) {
         std::fprintf(stderr, "No se pudo abrir la base de datos %s\n", qPrintable(base));
@@ -93,9 +102,10 @@ int main(int argc, char** argv) {
     campos->Add(QStringLiteral("DESCRIPCION"));
     if (posCaptura > 0) {
         // The stock columns let the window colour the rows by stock level.
-        consultas.ConsultaSearch(QStringLiteral("SELECT IDARTICULO, DESCRIPCION, PUNTOPEDIDO, Stock, PRECIO1, PRECIO2 "
-                                                "FROM STK_MA_ARTICULOS ORDER BY IDARTICULO"),
-                                 &campos);
+        consultas.ConsultaSearch(
+            QStringLiteral("SELECT IDARTICULO, DESCRIPCION, PUNTOPEDIDO, Stock, PRECIO1, PRECIO2 "
+                           "FROM STK_MA_ARTICULOS ORDER BY IDARTICULO"),
+            &campos);
         imprimir("Captura de la consulta de articulos", consultas);
         return 0;
     }
@@ -104,8 +114,9 @@ int main(int argc, char** argv) {
 
     // A tree lookup of the families: the code of the node picked.
     consultas.CampoDevuelto = QStringLiteral("IDFAMILIA");
-    consultas.ConsultaSearch(QStringLiteral("SELECT IDFAMILIA, DESCRIPCION FROM V_TA_FAMILIAS ORDER BY IDFAMILIA"), nullptr,
-                             {}, nullptr, nullptr, {}, true);
+    consultas.ConsultaSearch(
+        QStringLiteral("SELECT IDFAMILIA, DESCRIPCION FROM V_TA_FAMILIAS ORDER BY IDFAMILIA"),
+        nullptr, {}, nullptr, nullptr, {}, true);
     imprimir("Consulta de familias", consultas);
     return 0;
 }

@@ -15,10 +15,13 @@ int ArbolCodigos::buscarClave(const QString& clave) const {
     return -1;
 }
 
-int ArbolCodigos::agregar(int relativo, Relacion relacion, const QString& clave, const QString& texto) {
-    if (relativo < 0 || relativo >= nodos_.size()) raiseError(ErrorNumber::InvalidCall, QStringLiteral("ArbolCodigos"));
+int ArbolCodigos::agregar(int relativo, Relacion relacion, const QString& clave,
+                          const QString& texto) {
+    if (relativo < 0 || relativo >= nodos_.size())
+        raiseError(ErrorNumber::InvalidCall, QStringLiteral("ArbolCodigos"));
     if (buscarClave(clave) >= 0) {
-        raiseError(ClaveRepetida, QStringLiteral("La clave no es única en la colección: %1").arg(clave),
+        raiseError(ClaveRepetida,
+                   QStringLiteral("La clave no es única en la colección: %1").arg(clave),
                    QStringLiteral("ArbolCodigos"));
     }
     const int nuevo = int(nodos_.size());
@@ -44,7 +47,8 @@ void ArbolCodigos::construir(const std::vector<std::vector<Variant>>& filas, Pro
         p.step([&] {
             const QString codigo = filas[0][i].toDisplayString();
             clave = QStringLiteral("A") + codigo;
-            if (filas.size() < 2) raiseError(ErrorNumber::SubscriptOutOfRange, QStringLiteral("ArbolCodigos"));
+            if (filas.size() < 2)
+                raiseError(ErrorNumber::SubscriptOutOfRange, QStringLiteral("ArbolCodigos"));
             texto = codigo + QStringLiteral(" - ") + filas[1][i].toDisplayString();
         });
         if (p.left()) return;

@@ -15,8 +15,8 @@ public:
     struct Nodo {
         QString clave;
         QString texto;
-        int padre = -1;    // index of the parent node; -1 for a top-level node (the root)
-        QList<int> hijos;  // indexes of the children, in tree order
+        int padre = -1;   // index of the parent node; -1 for a top-level node (the root)
+        QList<int> hijos; // indexes of the children, in tree order
     };
     enum class Relacion { Siguiente, Hijo };
 

@@ -14,7 +14,8 @@ int BusquedaIncremental::enArbol(const QStringList& textos, const QString& texto
         const qsizetype guion = t.indexOf(u'-');
         const QString antes = (guion < 0 ? t : t.left(guion)).trimmed();
         const QString despues = (guion < 0 ? t : t.mid(guion + 1)).trimmed();
-        if (antes.startsWith(texto, Qt::CaseInsensitive) || despues.startsWith(texto, Qt::CaseInsensitive)) {
+        if (antes.startsWith(texto, Qt::CaseInsensitive) ||
+            despues.startsWith(texto, Qt::CaseInsensitive)) {
             return i;
         }
     }

@@ -14,13 +14,21 @@ QString formato(double valor, int decimales) {
 }
 } // namespace
 
-double CeldaCantidad::valor(const QString& texto) { return Util().ToCurrency(texto).toDouble(); }
+double CeldaCantidad::valor(const QString& texto) {
+    return Util().ToCurrency(texto).toDouble();
+}
 
-QString CeldaCantidad::unDecimal(double v) { return formato(v, 1); }
+QString CeldaCantidad::unDecimal(double v) {
+    return formato(v, 1);
+}
 
-QString CeldaCantidad::dosDecimales(double v) { return formato(v, 2); }
+QString CeldaCantidad::dosDecimales(double v) {
+    return formato(v, 2);
+}
 
-QString CeldaCantidad::sumarUno(const QString& texto) { return unDecimal(valor(texto) + 1); }
+QString CeldaCantidad::sumarUno(const QString& texto) {
+    return unDecimal(valor(texto) + 1);
+}
 
 QString CeldaCantidad::restarUno(const QString& texto) {
     const double v = valor(texto) - 1;

@@ -18,8 +18,9 @@ DisposicionLista::Anchos DisposicionLista::calcularAncho(const QList<Columna>& c
     return a;
 }
 
-DisposicionLista::Medidas DisposicionLista::alRedimensionar(double alto, double ancho, double altoMarco,
-                                                            double anchoMarco, double altoBarra) {
+DisposicionLista::Medidas DisposicionLista::alRedimensionar(double alto, double ancho,
+                                                            double altoMarco, double anchoMarco,
+                                                            double altoBarra) {
     Medidas m;
     m.altoFranja = alto - altoMarco - 480;
     m.altoLista = m.altoFranja - altoMarco - 600;

@@ -17,13 +17,13 @@ public:
     };
     // What CalcularAncho sets once the column widths are known.
     struct Anchos {
-        QList<Caja> cajas;      // search box i - 1 above column i
-        double total = 0;       // W, the sum of the column widths
-        double lista = 0;       // W + 360
-        double franja = 0;      // picFields: W rounded + 360
-        double barra = 0;       // scroll bar width: W
-        int maximoBarra = 0;    // scroll bar maximum
-        double ventana = 0;     // window width
+        QList<Caja> cajas;   // search box i - 1 above column i
+        double total = 0;    // W, the sum of the column widths
+        double lista = 0;    // W + 360
+        double franja = 0;   // picFields: W rounded + 360
+        double barra = 0;    // scroll bar width: W
+        int maximoBarra = 0; // scroll bar maximum
+        double ventana = 0;  // window width
     };
     static Anchos calcularAncho(const QList<Columna>& columnas, double anchoPantalla);
 

@@ -25,13 +25,14 @@ Lib_ClsCons3::Lib_ClsCons3(DB_Dll& db, ConfigReader leerConfiguracion, QString c
         const QString value = leer_(QStringLiteral("Stk_Nivel%1").arg(i + 1), aux);
         *levels[i] = value.isEmpty() ? Variant(0) : Variant(value);
     }
-    CfgUsaConsultaLIKE =
-        leer_(QStringLiteral("UsaConsultaLIKE"), aux).compare(QStringLiteral("SI"), Qt::CaseInsensitive) == 0;
+    CfgUsaConsultaLIKE = leer_(QStringLiteral("UsaConsultaLIKE"), aux)
+                             .compare(QStringLiteral("SI"), Qt::CaseInsensitive) == 0;
 }
 
-void Lib_ClsCons3::ConsultaSearch(const QString& SQL, CollectionRef* CmpsDevueltosArg, const QString& Clave,
-                                  QString* CampoBusqueda, QString* Where, const QString& SentenciaOpcional,
-                                  bool TreeView, const QString& ValoresDefault) {
+void Lib_ClsCons3::ConsultaSearch(const QString& SQL, CollectionRef* CmpsDevueltosArg,
+                                  const QString& Clave, QString* CampoBusqueda, QString* Where,
+                                  const QString& SentenciaOpcional, bool TreeView,
+                                  const QString& ValoresDefault) {
     QString campoPropio, wherePropio;
     QString& campo = CampoBusqueda ? *CampoBusqueda : campoPropio;
     QString& where = Where ? *Where : wherePropio;
@@ -53,8 +54,8 @@ void Lib_ClsCons3::ConsultaSearch(const QString& SQL, CollectionRef* CmpsDevuelt
         const MasksFile::Busqueda busqueda = MasksFile(gRutaMascaraConsultas).buscar(SQL);
         if (busqueda.estado == MasksFile::Estado::Encontrada && busqueda.registro) {
             mascara_ = busqueda.registro;
-            const SentenciaConsulta::DeMascara r =
-                SentenciaConsulta::sentenciaMascara(MasksFile::datos(*busqueda.registro), limite, campo, where);
+            const SentenciaConsulta::DeMascara r = SentenciaConsulta::sentenciaMascara(
+                MasksFile::datos(*busqueda.registro), limite, campo, where);
             if (!r.sentencia) {
                 p.step([&] {
                     prompts().message(QStringLiteral("Debe configurar la consulta para esta tabla"),
@@ -79,12 +80,17 @@ void Lib_ClsCons3::ConsultaSearch(const QString& SQL, CollectionRef* CmpsDevuelt
             QStringList campos;
             ado::Recordset rs;
             QString muestra = QStringLiteral("select top 1 * from ") + SQL;
-            p.step([&] { db_.AbrirRecordset(muestra, rs, {}, ado::adOpenForwardOnly, ado::adLockReadOnly, -1, true); });
             p.step([&] {
-                for (long i = 0; i < rs.FieldCount(); ++i) campos.append(rs.Fields(i).Name());
+                db_.AbrirRecordset(muestra, rs, {}, ado::adOpenForwardOnly, ado::adLockReadOnly, -1,
+                                   true);
+            });
+            p.step([&] {
+                for (long i = 0; i < rs.FieldCount(); ++i)
+                    campos.append(rs.Fields(i).Name());
             });
             p.step([&] { db_.CierraRecordset(rs); });
-            const SentenciaConsulta::PorDefecto d = SentenciaConsulta::sentenciaPorDefecto(SQL, campos, limite, campo);
+            const SentenciaConsulta::PorDefecto d =
+                SentenciaConsulta::sentenciaPorDefecto(SQL, campos, limite, campo);
             campo = d.campoBusqueda;
             sentencia = d.sentencia;
         }
@@ -142,7 +148,8 @@ void Lib_ClsCons3::ConsultaSearch(const QString& SQL, CollectionRef* CmpsDevuelt
     p.step([&] {
         if (!CmpsDevueltosArg || !*CmpsDevueltosArg) return;
         Collection& pasada = **CmpsDevueltosArg;
-        while (pasada.Count() > 0) pasada.Remove(1);
+        while (pasada.Count() > 0)
+            pasada.Remove(1);
         *CmpsDevueltosArg = nullptr;
     });
 }

@@ -41,10 +41,10 @@ public:
     // null. Errors are suppressed (the recordset operations report their own); a mask without a
     // search column, when no CampoBusqueda is given, is told in a message box and ends the call
     // with everything as it was.
-    void ConsultaSearch(const QString& SQL, CollectionRef* CmpsDevueltos = nullptr, const QString& Clave = {},
-                        QString* CampoBusqueda = nullptr, QString* Where = nullptr,
-                        const QString& SentenciaOpcional = {}, bool TreeView = false,
-                        const QString& ValoresDefault = {});
+    void ConsultaSearch(const QString& SQL, CollectionRef* CmpsDevueltos = nullptr,
+                        const QString& Clave = {}, QString* CampoBusqueda = nullptr,
+                        QString* Where = nullptr, const QString& SentenciaOpcional = {},
+                        bool TreeView = false, const QString& ValoresDefault = {});
 
     bool usaConsultaLike() const { return CfgUsaConsultaLIKE; }
     const ConfigReader& configReader() const { return leer_; }

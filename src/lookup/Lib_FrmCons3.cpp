@@ -31,8 +31,8 @@ const QString fuente = QStringLiteral("Lib_FrmCons3");
 
 // Designed sizes of the controls, in twips.
 constexpr double anchoInicial = 9000, altoInicial = 6600;
-constexpr double anchoMarco = 4815, altoMarco = 735;
-constexpr double anchoBoton = 1455, altoBoton = 420, arribaBoton = 180;
+constexpr double anchoMarco = 5535, altoMarco = 735;
+constexpr double anchoBoton = 1695, altoBoton = 420, arribaBoton = 180;
 constexpr double arribaCajas = 60, margenLista = 45, altoBarra = 255;
 constexpr long colorFoco = 0xFFFF00, colorSinFoco = 0xFFFFFF;
 
@@ -67,7 +67,9 @@ ErrorPolicy avisoAlOperador() {
     };
 }
 
-bool esSi(const QString& texto) { return texto.compare(u"SI", Qt::CaseInsensitive) == 0; }
+bool esSi(const QString& texto) {
+    return texto.compare(u"SI", Qt::CaseInsensitive) == 0;
+}
 
 } // namespace
 
@@ -112,7 +114,8 @@ Lib_FrmCons3::Lib_FrmCons3(DB_Dll& db, ConfigReader leerConfiguracion, QString c
         // No default button: Enter in a search box must not accept the window.
         b->setAutoDefault(false);
         b->setDefault(false);
-        b->setGeometry(px(120 + i * (anchoBoton + 105)), px(arribaBoton), px(anchoBoton), px(altoBoton));
+        b->setGeometry(px(120 + i * (anchoBoton + 105)), px(arribaBoton), px(anchoBoton),
+                       px(altoBoton));
         return b;
     };
     cmdAceptar_ = boton(QStringLiteral("CmdAceptar"), QStringLiteral("&Aceptar"), 0);
@@ -140,21 +143,28 @@ Lib_FrmCons3::Lib_FrmCons3(DB_Dll& db, ConfigReader leerConfiguracion, QString c
     });
 
     // The window sees the keys before its controls (F12 anywhere).
-    for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
+    for (QWidget* w : findChildren<QWidget*>())
+        w->installEventFilter(this);
     redimensionar();
 }
 
 Lib_FrmCons3::~Lib_FrmCons3() = default;
 
-int Lib_FrmCons3::px(double twips) const { return Twips::toPixels(twips, logicalDpiX()); }
-double Lib_FrmCons3::tw(int pixels) const { return Twips::fromPixels(pixels, logicalDpiX()); }
+int Lib_FrmCons3::px(double twips) const {
+    return Twips::toPixels(twips, logicalDpiX());
+}
+double Lib_FrmCons3::tw(int pixels) const {
+    return Twips::fromPixels(pixels, logicalDpiX());
+}
 
 QComboBox* Lib_FrmCons3::CmbSearch(int indice) const {
     if (indice < 0 || indice >= int(cajas_.size())) return nullptr;
     return cajas_[size_t(indice)];
 }
 
-QString Lib_FrmCons3::campoDeCaja(int indice) const { return camposCajas_.value(indice); }
+QString Lib_FrmCons3::campoDeCaja(int indice) const {
+    return camposCajas_.value(indice);
+}
 
 QComboBox* Lib_FrmCons3::crearCaja(int indice) {
     if (indice < int(cajas_.size())) return cajas_[size_t(indice)];
@@ -170,7 +180,8 @@ QComboBox* Lib_FrmCons3::crearCaja(int indice) {
     if (!cajas_.empty()) QWidget::setTabOrder(cajas_.back(), caja);
     cajas_.push_back(caja);
     camposCajas_.append(QString());
-    connect(caja, &QComboBox::editTextChanged, this, [this, indice] { busquedaIncremental(indice); });
+    connect(caja, &QComboBox::editTextChanged, this,
+            [this, indice] { busquedaIncremental(indice); });
     connect(caja, &QComboBox::activated, this, [this, indice] { busquedaIncremental(indice); });
     colorDeCaja(indice, colorSinFoco);
     return caja;
@@ -215,7 +226,9 @@ void Lib_FrmCons3::cargar() {
         sentenciaActual_ = SQL;
     });
     ado::Recordset rs;
-    p.step([&] { db_.AbrirRecordset(SQL, rs, {}, ado::adOpenForwardOnly, ado::adLockReadOnly, -1, true); });
+    p.step([&] {
+        db_.AbrirRecordset(SQL, rs, {}, ado::adOpenForwardOnly, ado::adLockReadOnly, -1, true);
+    });
     // The check boxes come with the rows (a row shows one once it has a check state).
     p.step([&] { Encolumnar(rs); });
     p.step([&] { Leer(rs); });
@@ -229,7 +242,8 @@ void Lib_FrmCons3::cargar() {
     });
     // The platform's list starts with its first row selected.
     p.step([&] {
-        if (listView1_->topLevelItemCount() > 0) listView1_->setCurrentItem(listView1_->topLevelItem(0));
+        if (listView1_->topLevelItemCount() > 0)
+            listView1_->setCurrentItem(listView1_->topLevelItem(0));
     });
     p.step([&] {
         if (!FiltroInicial.trimmed().isEmpty()) CmbSearch(0)->setEditText(FiltroInicial);
@@ -244,10 +258,7 @@ void Lib_FrmCons3::cargar() {
 
 void Lib_FrmCons3::Encolumnar(ado::Recordset& rs) {
     Procedure p(politicaColumnas());
-    p.step([&] {
-        listView1_->setColumnCount(0);
-        listView1_->headerItem()->setText(0, QString());
-    });
+    p.step([&] { listView1_->setColumnCount(0); });
     const long campos = p.value<long>([&] { return rs.FieldCount(); }, 0);
     const bool conPrecios = SQL.contains(u"V_MA_ARTICULOS", Qt::CaseInsensitive) ||
                             SQL.contains(u"STK_MA_ARTICULOS", Qt::CaseInsensitive);
@@ -268,7 +279,8 @@ void Lib_FrmCons3::Encolumnar(ado::Recordset& rs) {
         p.step([&] {
             if (!conPrecios) return;
             for (int clase = 1; clase <= 8; ++clase) {
-                if (nombre.compare(QStringLiteral("PRECIO%1").arg(clase), Qt::CaseInsensitive) == 0) {
+                if (nombre.compare(QStringLiteral("PRECIO%1").arg(clase), Qt::CaseInsensitive) ==
+                    0) {
                     QString aux;
                     encabezado = leer_(QStringLiteral("NOM_PCLASE%1").arg(clase), aux);
                 }
@@ -286,7 +298,8 @@ void Lib_FrmCons3::Encolumnar(ado::Recordset& rs) {
 }
 
 void Lib_FrmCons3::Leer(ado::Recordset& rs) {
-    Procedure p(Handler::passOver({ErrorNumber::ItemNotFound}, Handler::report(QStringLiteral("FORM_LOAD"))));
+    Procedure p(Handler::passOver({ErrorNumber::ItemNotFound},
+                                  Handler::report(QStringLiteral("FORM_LOAD"))));
     if (p.value<bool>([&] { return rs.BOF(); }, true) || p.left()) return;
     const long campos = p.value<long>([&] { return rs.FieldCount(); }, 0);
     while (!p.left() && !p.value<bool>([&] { return rs.Eof(); }, true)) {
@@ -295,10 +308,13 @@ void Lib_FrmCons3::Leer(ado::Recordset& rs) {
         Variant color;
         if (modoArticulos_) {
             p.step([&] {
-                const Currency punto = util_.NullToEmpty(rs.Fields(QStringLiteral("PUNTOPEDIDO")).Value()).toCurrency();
-                const Currency stock = util_.NullToEmpty(rs.Fields(QStringLiteral("Stock")).Value()).toCurrency();
-                color = NivelStock::color(NivelStock::nivel(punto, stock), StkNivel1, StkNivel2, StkNivel3,
-                                          StkNivel4);
+                const Currency punto =
+                    util_.NullToEmpty(rs.Fields(QStringLiteral("PUNTOPEDIDO")).Value())
+                        .toCurrency();
+                const Currency stock =
+                    util_.NullToEmpty(rs.Fields(QStringLiteral("Stock")).Value()).toCurrency();
+                color = NivelStock::color(NivelStock::nivel(punto, stock), StkNivel1, StkNivel2,
+                                          StkNivel3, StkNivel4);
             });
         }
         QTreeWidgetItem* fila = nullptr;
@@ -310,15 +326,20 @@ void Lib_FrmCons3::Leer(ado::Recordset& rs) {
         if (CheckBoxes && fila) {
             p.step([&] {
                 const QString valor = rs.Fields(CampoDevuelto).Value().toDisplayString().trimmed();
-                if (!ValoresDefault.isEmpty() && ValoresDefault.contains(valor, Qt::CaseInsensitive)) {
+                if (!ValoresDefault.isEmpty() &&
+                    ValoresDefault.contains(valor, Qt::CaseInsensitive)) {
                     fila->setCheckState(0, Qt::Checked);
                 }
             });
         }
         for (long i = 1; i < campos && fila; ++i) {
-            p.step([&] { fila->setText(int(i), util_.FitToWidth(util_.NullToEmpty(rs.Fields(i).Value()).toString())); });
+            p.step([&] {
+                fila->setText(int(i),
+                              util_.FitToWidth(util_.NullToEmpty(rs.Fields(i).Value()).toString()));
+            });
         }
-        if (fila && esSi(MuestraStock) && modoArticulos_ && !color.toDisplayString().trimmed().isEmpty()) {
+        if (fila && esSi(MuestraStock) && modoArticulos_ &&
+            !color.toDisplayString().trimmed().isEmpty()) {
             Procedure ignorar(Handler::skip());
             ignorar.step([&] {
                 const QColor qcolor = NivelStock::aQColor(util_.ToLong(color.toDisplayString()));
@@ -360,7 +381,8 @@ void Lib_FrmCons3::CalcularAncho() {
     const QHeaderView* encabezado = listView1_->header();
     const int borde = listView1_->x() + listView1_->frameWidth();
     for (int i = 0; i < listView1_->columnCount(); ++i) {
-        columnas.append({tw(borde + encabezado->sectionPosition(i)), tw(encabezado->sectionSize(i))});
+        columnas.append(
+            {tw(borde + encabezado->sectionPosition(i)), tw(encabezado->sectionSize(i))});
     }
     const QScreen* pantalla = screen();
     const double anchoPantalla = tw(pantalla ? pantalla->geometry().width() : 1024);
@@ -368,8 +390,8 @@ void Lib_FrmCons3::CalcularAncho() {
     for (int i = 0; i < a.cajas.size(); ++i) {
         QComboBox* caja = CmbSearch(i);
         if (!caja) continue;
-        caja->setGeometry(px(a.cajas[i].izquierda), px(arribaCajas), std::max(px(a.cajas[i].ancho), 0),
-                          caja->sizeHint().height());
+        caja->setGeometry(px(a.cajas[i].izquierda), px(arribaCajas),
+                          std::max(px(a.cajas[i].ancho), 0), caja->sizeHint().height());
     }
     listView1_->resize(px(a.lista), listView1_->height());
     picFields_->resize(px(a.franja), picFields_->height());
@@ -388,9 +410,11 @@ void Lib_FrmCons3::redimensionar() {
     Procedure p(Handler::skip());
     p.step([&] {
         const QComboBox* caja0 = CmbSearch(0);
-        const int arribaLista = px(arribaCajas) + (caja0 ? caja0->sizeHint().height() : 0) + px(margenLista);
-        const DisposicionLista::Medidas m = DisposicionLista::alRedimensionar(
-            tw(height()), tw(width()), tw(frame1_->height()), tw(frame1_->width()), tw(hScroll1_->height()));
+        const int arribaLista =
+            px(arribaCajas) + (caja0 ? caja0->sizeHint().height() : 0) + px(margenLista);
+        const DisposicionLista::Medidas m =
+            DisposicionLista::alRedimensionar(tw(height()), tw(width()), tw(frame1_->height()),
+                                              tw(frame1_->width()), tw(hScroll1_->height()));
         picFields_->resize(picFields_->width(), px(m.altoFranja));
         listView1_->setGeometry(0, arribaLista, listView1_->width(), std::max(px(m.altoLista), 0));
         picFields_->resize(std::max(px(m.anchoFranja), 0), picFields_->height());
@@ -473,7 +497,9 @@ void Lib_FrmCons3::cancelar() {
     p.step([&] { QDialog::reject(); });
 }
 
-void Lib_FrmCons3::reject() { cancelar(); }
+void Lib_FrmCons3::reject() {
+    cancelar();
+}
 
 void Lib_FrmCons3::nuevaBusquedaOriginal() {
     Procedure p(Handler::skip());
@@ -487,7 +513,8 @@ void Lib_FrmCons3::Cerrar() {
     p.step([&] {
         if (!GrabarCfg) return;
         QList<double> anchos;
-        for (int i = 1; i <= listView1_->columnCount(); ++i) anchos.append(anchoColumna(i));
+        for (int i = 1; i <= listView1_->columnCount(); ++i)
+            anchos.append(anchoColumna(i));
         ColumnWidthsFile(carpetaPrograma_).GrabarAnchos(tablaConsulta_, anchos);
     });
     p.step([&] { listView1_->clear(); });
@@ -501,7 +528,8 @@ void Lib_FrmCons3::busquedaIncremental(int indice) {
         for (int i = 0; i < listView1_->topLevelItemCount(); ++i) {
             celdas.append(celda(listView1_->topLevelItem(i), columna));
         }
-        const int encontrada = BusquedaIncremental::enLista(celdas, CmbSearch(indice)->currentText());
+        const int encontrada =
+            BusquedaIncremental::enLista(celdas, CmbSearch(indice)->currentText());
         if (encontrada < 0) return;
         QTreeWidgetItem* fila = listView1_->topLevelItem(encontrada);
         listView1_->setCurrentItem(fila);
@@ -515,8 +543,8 @@ void Lib_FrmCons3::nuevaBusqueda(int indice) {
     SentenciaConsulta::NuevaBusqueda nb;
     bool hecha = false;
     p.step([&] {
-        nb = SentenciaConsulta::nuevaBusquedaLista(SQL, sentenciaActual_, campoDeCaja(indice), caja->currentText(),
-                                                   CfgUsaConsultaLIKE);
+        nb = SentenciaConsulta::nuevaBusquedaLista(SQL, sentenciaActual_, campoDeCaja(indice),
+                                                   caja->currentText(), CfgUsaConsultaLIKE);
         hecha = true;
     });
     if (!hecha) return;
@@ -599,7 +627,8 @@ bool Lib_FrmCons3::teclaLista(QKeyEvent* event, int codigo) {
         p.step([&] {
             QComboBox* caja = CmbSearch(busquedaActual_);
             if (!caja) sinObjeto();
-            caja->setEditText(caja->currentText().chopped(std::min<qsizetype>(1, caja->currentText().size())));
+            caja->setEditText(
+                caja->currentText().chopped(std::min<qsizetype>(1, caja->currentText().size())));
             caja->setFocus();
         });
         return true;
@@ -640,7 +669,8 @@ void Lib_FrmCons3::cantidad(int codigo, bool shift) {
         p.step([&] {
             const double v = CeldaCantidad::valor(respuesta);
             // A zero answer (also an empty or cancelled one) leaves a zero that reads back as 0.
-            fila->setText(columna - 1, v != 0 ? CeldaCantidad::dosDecimales(v) : QStringLiteral("0.00"));
+            fila->setText(columna - 1,
+                          v != 0 ? CeldaCantidad::dosDecimales(v) : QStringLiteral("0.00"));
         });
         p.step([&] { marcar(Qt::Checked); });
     } else if (codigo == KeyCode::Insert) {
@@ -666,14 +696,13 @@ void Lib_FrmCons3::informarFaltante() {
         };
         const QString id = texto(QStringLiteral("idarticulo"));
         const QString descripcion = texto(QStringLiteral("Descripcion"));
-        const int respuesta = prompts().message(QStringLiteral("Desea informar el articulo ") + id.trimmed() + u' ' +
-                                                    descripcion.trimmed() + u'\n' +
-                                                    QStringLiteral("como un faltante de stock?"),
-                                                QStringLiteral("Atención!"), Prompt::Buttons::YesNo,
-                                                Prompt::Icon::Question);
+        const int respuesta = prompts().message(
+            QStringLiteral("Desea informar el articulo ") + id.trimmed() + u' ' +
+                descripcion.trimmed() + u'\n' + QStringLiteral("como un faltante de stock?"),
+            QStringLiteral("Atención!"), Prompt::Buttons::YesNo, Prompt::Icon::Question);
         if (respuesta != Prompt::Yes) return;
-        QString sql = SentenciaConsulta::insertFaltante(Variant(QDateTime::currentDateTime()).toString(), id,
-                                                        descripcion, db_.gUsuario);
+        QString sql = SentenciaConsulta::insertFaltante(
+            Variant(QDateTime::currentDateTime()).toString(), id, descripcion, db_.gUsuario);
         db_.EjecutaConsultaSQL(sql);
     });
 }

@@ -37,20 +37,20 @@ public:
 
     // Public properties.
     Variant StkNivel1, StkNivel2, StkNivel3, StkNivel4; // in: colours of the stock levels
-    QString MuestraStock;        // in: "SI" (any case) colours article rows by stock level
-    QString SQL;                 // in: the statement; rewritten by the searches
-    QString CampoDevuelto;       // in: header of the column whose value is returned
-    CollectionRef CmpsDevueltos; // in: headers of the columns returned in single selection
-    bool CheckBoxes = false;     // in: a check box per row; every checked row is returned
-    Variant ValorDevuelto;       // out: the single value returned
-    QString FiltroInicial;       // in: text put into the first search box after loading
-    bool OrdenarPorLwv = false;  // in: the list sorts its rows by the first column
-    CollectionRef Valores;       // out: the values returned; null after cancelling
-    CollectionRef Cantidades;    // out: created empty at every load, never filled
-    bool UsaCantidades = false;  // in: the quantity keys work
-    QString ValoresDefault;      // in: rows whose returned value occurs in it start checked
+    QString MuestraStock;            // in: "SI" (any case) colours article rows by stock level
+    QString SQL;                     // in: the statement; rewritten by the searches
+    QString CampoDevuelto;           // in: header of the column whose value is returned
+    CollectionRef CmpsDevueltos;     // in: headers of the columns returned in single selection
+    bool CheckBoxes = false;         // in: a check box per row; every checked row is returned
+    Variant ValorDevuelto;           // out: the single value returned
+    QString FiltroInicial;           // in: text put into the first search box after loading
+    bool OrdenarPorLwv = false;      // in: the list sorts its rows by the first column
+    CollectionRef Valores;           // out: the values returned; null after cancelling
+    CollectionRef Cantidades;        // out: created empty at every load, never filled
+    bool UsaCantidades = false;      // in: the quantity keys work
+    QString ValoresDefault;          // in: rows whose returned value occurs in it start checked
     bool CfgUsaConsultaLIKE = false; // in: a new search matches anywhere instead of the start
-    bool GrabarCfg = false;      // in: the column widths are saved when the window closes
+    bool GrabarCfg = false;          // in: the column widths are saved when the window closes
 
     // Position (from 1) of the first column whose trimmed header equals the trimmed name,
     // ignoring case; 0 when none does.
@@ -143,7 +143,7 @@ private:
     short busquedaActual_ = 0;
 
     bool cargado_ = false;
-    bool ordenada_ = false;  // the list keeps its rows sorted (by the first column or a click)
+    bool ordenada_ = false; // the list keeps its rows sorted (by the first column or a click)
     int columnaOrden_ = 0;
     bool descendente_ = false;
 };

@@ -22,8 +22,8 @@ const QString fuente = QStringLiteral("Lib_FrmCons3Tree");
 
 // Designed sizes of the controls, in twips; the window keeps them whatever its size.
 constexpr double anchoVentana = 6600, altoVentana = 7200;
-constexpr double anchoMarco = 4815, altoMarco = 735;
-constexpr double anchoBoton = 1455, altoBoton = 420, arribaBoton = 180;
+constexpr double anchoMarco = 5535, altoMarco = 735;
+constexpr double anchoBoton = 1695, altoBoton = 420, arribaBoton = 180;
 constexpr double margen = 60;
 constexpr int nivelesMarcados = 3;
 
@@ -31,14 +31,16 @@ constexpr int nivelesMarcados = 3;
     raiseError(91, QStringLiteral("Variable de objeto o bloque With no establecida"), fuente);
 }
 
-bool esIgual(const QString& a, QStringView b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+bool esIgual(const QString& a, QStringView b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
 
 } // namespace
 
 Lib_FrmCons3Tree::Lib_FrmCons3Tree(DB_Dll& db, QWidget* parent) : QDialog(parent), db_(db) {
     setObjectName(QStringLiteral("Lib_FrmCons3Tree"));
     setWindowTitle(QStringLiteral("Consulta..."));
-    setFixedSize(px(anchoVentana), px(altoVentana));
+    resize(px(anchoVentana), px(altoVentana));
 
     picFields_ = new QWidget(this);
     picFields_->setObjectName(QStringLiteral("picFields"));
@@ -66,15 +68,16 @@ Lib_FrmCons3Tree::Lib_FrmCons3Tree(DB_Dll& db, QWidget* parent) : QDialog(parent
     frame1_ = new QFrame(this);
     frame1_->setObjectName(QStringLiteral("Frame1"));
     frame1_->setFrameShape(QFrame::StyledPanel);
-    frame1_->setGeometry(px((anchoVentana - anchoMarco) / 2), px(altoVentana - altoMarco - margen), px(anchoMarco),
-                         px(altoMarco));
+    frame1_->setGeometry(px((anchoVentana - anchoMarco) / 2), px(altoVentana - altoMarco - margen),
+                         px(anchoMarco), px(altoMarco));
     const auto boton = [&](const QString& nombre, const QString& texto, int i) {
         auto* b = new QPushButton(texto, frame1_);
         b->setObjectName(nombre);
         // No default button: Enter in the search box must not accept the window.
         b->setAutoDefault(false);
         b->setDefault(false);
-        b->setGeometry(px(120 + i * (anchoBoton + 105)), px(arribaBoton), px(anchoBoton), px(altoBoton));
+        b->setGeometry(px(120 + i * (anchoBoton + 105)), px(arribaBoton), px(anchoBoton),
+                       px(altoBoton));
         return b;
     };
     cmdAceptar_ = boton(QStringLiteral("CmdAceptar"), QStringLiteral("&Aceptar"), 0);
@@ -97,7 +100,9 @@ Lib_FrmCons3Tree::Lib_FrmCons3Tree(DB_Dll& db, QWidget* parent) : QDialog(parent
 
 Lib_FrmCons3Tree::~Lib_FrmCons3Tree() = default;
 
-int Lib_FrmCons3Tree::px(double twips) const { return Twips::toPixels(twips, logicalDpiX()); }
+int Lib_FrmCons3Tree::px(double twips) const {
+    return Twips::toPixels(twips, logicalDpiX());
+}
 
 QTreeWidgetItem* Lib_FrmCons3Tree::itemDeNodo(int nodo) const {
     return nodo >= 0 && nodo < int(items_.size()) ? items_[size_t(nodo)] : nullptr;
@@ -132,7 +137,9 @@ void Lib_FrmCons3Tree::ArmarTreeVAutomatico() {
     Procedure p(Handler::report(QStringLiteral("ArmarTreeVAutomatico")));
     arbol_ = ArbolCodigos();
     ado::Recordset rs;
-    p.step([&] { db_.AbrirRecordset(SQL, rs, {}, ado::adOpenDynamic, ado::adLockReadOnly, -1, true); });
+    p.step([&] {
+        db_.AbrirRecordset(SQL, rs, {}, ado::adOpenDynamic, ado::adLockReadOnly, -1, true);
+    });
     const bool vacio = p.value<bool>([&] { return rs.BOF() && rs.Eof(); }, true);
     if (!vacio && !p.left()) {
         p.step([&] {
@@ -162,9 +169,11 @@ void Lib_FrmCons3Tree::mostrarArbol() {
         item->setText(0, n.texto);
         if (CheckBoxes) item->setCheckState(0, Qt::Unchecked);
         items_[size_t(nodo)] = item;
-        for (int hijo : n.hijos) self(self, hijo, item);
+        for (int hijo : n.hijos)
+            self(self, hijo, item);
     };
-    for (int raiz : arbol_.raices()) crear(crear, raiz, nullptr);
+    for (int raiz : arbol_.raices())
+        crear(crear, raiz, nullptr);
     if (items_[0]) items_[0]->setExpanded(true);
     propagando_ = false;
 }
@@ -174,7 +183,8 @@ void Lib_FrmCons3Tree::marcarDescendientes(QTreeWidgetItem* item) {
     if (nodo < 0 || !CheckBoxes) return;
     propagando_ = true;
     const Qt::CheckState estado = item->checkState(0);
-    for (int d : arbol_.descendientes(nodo, nivelesMarcados)) items_[size_t(d)]->setCheckState(0, estado);
+    for (int d : arbol_.descendientes(nodo, nivelesMarcados))
+        items_[size_t(d)]->setCheckState(0, estado);
     propagando_ = false;
 }
 
@@ -182,7 +192,8 @@ void Lib_FrmCons3Tree::busquedaIncremental() {
     Procedure p(Handler::skip());
     p.step([&] {
         QStringList textos;
-        for (const ArbolCodigos::Nodo& n : arbol_.nodos()) textos.append(n.texto);
+        for (const ArbolCodigos::Nodo& n : arbol_.nodos())
+            textos.append(n.texto);
         const int nodo = BusquedaIncremental::enArbol(textos, cmbSearch_->currentText());
         if (QTreeWidgetItem* item = itemDeNodo(nodo)) {
             treeV_->setCurrentItem(item);
@@ -212,7 +223,8 @@ void Lib_FrmCons3Tree::nuevaBusqueda() {
 }
 
 bool Lib_FrmCons3Tree::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress && (watched == cmbSearch_ || watched == cmbSearch_->lineEdit())) {
+    if (event->type() == QEvent::KeyPress &&
+        (watched == cmbSearch_ || watched == cmbSearch_->lineEdit())) {
         const int codigo = KeyCode::fromQtKey(static_cast<QKeyEvent*>(event)->key());
         if (codigo == KeyCode::F5) {
             nuevaBusqueda();
@@ -242,8 +254,8 @@ void Lib_FrmCons3Tree::aceptar() {
                     Valores->Add(c.trimmed());
                 } else if (esIgual(CampoDevuelto, u"IDPOSICION")) {
                     ado::Recordset rs;
-                    if (db_.ExisteEnTabla(QStringLiteral("MA_POSICIONES"), c, QStringLiteral("IDPOSICION"), &rs, 8,
-                                          QString())) {
+                    if (db_.ExisteEnTabla(QStringLiteral("MA_POSICIONES"), c,
+                                          QStringLiteral("IDPOSICION"), &rs, 8, QString())) {
                         Valores->Add(valorDe(rs).toString());
                     }
                 }
@@ -258,13 +270,19 @@ void Lib_FrmCons3Tree::aceptar() {
         });
         p.step([&] {
             QString tabla;
-            if (esIgual(CampoDevuelto, u"IDFAMILIA")) tabla = QStringLiteral("V_TA_FAMILIAS");
-            else if (esIgual(CampoDevuelto, u"IDPOSICION")) tabla = QStringLiteral("MA_POSICIONES");
-            else if (esIgual(CampoDevuelto, u"CODIGO")) tabla = QStringLiteral("TA_CCOSTO");
-            else return;
+            if (esIgual(CampoDevuelto, u"IDFAMILIA"))
+                tabla = QStringLiteral("V_TA_FAMILIAS");
+            else if (esIgual(CampoDevuelto, u"IDPOSICION"))
+                tabla = QStringLiteral("MA_POSICIONES");
+            else if (esIgual(CampoDevuelto, u"CODIGO"))
+                tabla = QStringLiteral("TA_CCOSTO");
+            else
+                return;
             ado::Recordset rs;
             const QString columna = CampoDevuelto.toUpper();
-            ValorDevuelto = db_.ExisteEnTabla(tabla, c, columna, &rs, 8, QString()) ? valorDe(rs) : Variant(QString());
+            ValorDevuelto = db_.ExisteEnTabla(tabla, c, columna, &rs, 8, QString())
+                                ? valorDe(rs)
+                                : Variant(QString());
         });
     }
     p.step([&] { QDialog::accept(); });
@@ -277,7 +295,9 @@ void Lib_FrmCons3Tree::cancelar() {
     p.step([&] { QDialog::reject(); });
 }
 
-void Lib_FrmCons3Tree::reject() { cancelar(); }
+void Lib_FrmCons3Tree::reject() {
+    cancelar();
+}
 
 void Lib_FrmCons3Tree::Cerrar() {
     Procedure p([](const RuntimeError& e) {

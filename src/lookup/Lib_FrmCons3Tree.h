@@ -28,11 +28,11 @@ public:
     ~Lib_FrmCons3Tree() override;
 
     // Public properties.
-    QString SQL;              // in: code in the first column, description in the second
-    QString CampoDevuelto;    // in: "IDFAMILIA", "IDPOSICION" or "CODIGO" (any case)
-    bool CheckBoxes = false;  // in: a check box per node; every checked node is returned
-    Variant ValorDevuelto;    // out: the value for the selected node
-    CollectionRef Valores;    // out: the values for the checked nodes; null after cancelling
+    QString SQL;             // in: code in the first column, description in the second
+    QString CampoDevuelto;   // in: "IDFAMILIA", "IDPOSICION" or "CODIGO" (any case)
+    bool CheckBoxes = false; // in: a check box per node; every checked node is returned
+    Variant ValorDevuelto;   // out: the value for the selected node
+    CollectionRef Valores;   // out: the values for the checked nodes; null after cancelling
 
     // Builds the tree from SQL (also "&Nueva Busqueda"); errors are reported as
     // "ArmarTreeVAutomatico" and the tree stays as far as it got.

@@ -11,10 +11,14 @@ int NivelStock::nivel(Currency puntoPedido, Currency stock) {
 const Variant& NivelStock::color(int nivel, const Variant& nivel1, const Variant& nivel2,
                                  const Variant& nivel3, const Variant& nivel4) {
     switch (nivel) {
-    case 1: return nivel1;
-    case 2: return nivel2;
-    case 3: return nivel3;
-    default: return nivel4;
+    case 1:
+        return nivel1;
+    case 2:
+        return nivel2;
+    case 3:
+        return nivel3;
+    default:
+        return nivel4;
     }
 }
 

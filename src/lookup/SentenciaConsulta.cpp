@@ -11,7 +11,9 @@ bool contiene(const QString& texto, QStringView parte) {
     return texto.contains(parte, Qt::CaseInsensitive);
 }
 
-bool esIgual(const QString& a, QStringView b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+bool esIgual(const QString& a, QStringView b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
 
 // The statement split at its first "order by": the part before it and the clause. Nothing when
 // the statement mentions "order" but has no "order by" (the caller keeps what it had then).
@@ -47,7 +49,8 @@ long SentenciaConsulta::limiteFilas(const QString& topConsArt) {
 
 QString SentenciaConsulta::sentenciaDada(const QString& sql) {
     if (!contiene(sql, u"V_MA_ARTICULOS")) return sql;
-    return Util().SubstituteText(sql, QStringLiteral("V_MA_ARTICULOS"), QStringLiteral("VT_MA_ARTICULOS"));
+    return Util().SubstituteText(sql, QStringLiteral("V_MA_ARTICULOS"),
+                                 QStringLiteral("VT_MA_ARTICULOS"));
 }
 
 SentenciaConsulta::DeMascara SentenciaConsulta::sentenciaMascara(const MasksFile::Datos& mascara,
@@ -72,8 +75,8 @@ SentenciaConsulta::DeMascara SentenciaConsulta::sentenciaMascara(const MasksFile
     }
     if (!porDefecto.isEmpty() && condicion.trimmed().isEmpty()) condicion = porDefecto;
 
-    QString sql = QStringLiteral("SELECT TOP ") + QString::number(limite) + u' ' + mascara.columnas +
-                  QStringLiteral(" FROM ") + tabla;
+    QString sql = QStringLiteral("SELECT TOP ") + QString::number(limite) + u' ' +
+                  mascara.columnas + QStringLiteral(" FROM ") + tabla;
     if (!condicion.trimmed().isEmpty()) sql += QStringLiteral(" WHERE ") + condicion;
     if (!result.campoBusqueda.isEmpty()) sql += QStringLiteral(" ORDER BY ") + result.campoBusqueda;
     result.sentencia = sql;
@@ -93,8 +96,8 @@ SentenciaConsulta::PorDefecto SentenciaConsulta::sentenciaPorDefecto(const QStri
             esIgual(campo, u"FECHAHORA_GRABACION")) {
             continue;
         }
-        if (esIgual(campo, u"DESCRIPCION") || esIgual(campo, u"NOMBRE") || esIgual(campo, u"DETALLE") ||
-            !alguno) {
+        if (esIgual(campo, u"DESCRIPCION") || esIgual(campo, u"NOMBRE") ||
+            esIgual(campo, u"DETALLE") || !alguno) {
             result.campoBusqueda = campo;
         }
         alguno = true;
@@ -102,8 +105,9 @@ SentenciaConsulta::PorDefecto SentenciaConsulta::sentenciaPorDefecto(const QStri
     }
     if (alguno) lista.chop(1);
     result.columnas = alguno ? lista : QStringLiteral(" * ");
-    result.sentencia = QStringLiteral("SELECT TOP ") + QString::number(limite) + u' ' + result.columnas +
-                       QStringLiteral(" FROM ") + tabla + QStringLiteral(" ORDER BY ") + result.campoBusqueda;
+    result.sentencia = QStringLiteral("SELECT TOP ") + QString::number(limite) + u' ' +
+                       result.columnas + QStringLiteral(" FROM ") + tabla +
+                       QStringLiteral(" ORDER BY ") + result.campoBusqueda;
     return result;
 }
 
@@ -116,11 +120,9 @@ QString SentenciaConsulta::tablaDeSentencia(const QString& sql) {
     return sql.mid(inicio - 1, espacio - inicio).trimmed();
 }
 
-SentenciaConsulta::NuevaBusqueda SentenciaConsulta::nuevaBusquedaLista(const QString& sql,
-                                                                       const QString& sentenciaActual,
-                                                                       const QString& campo,
-                                                                       const QString& texto,
-                                                                       bool usaLike) {
+SentenciaConsulta::NuevaBusqueda
+SentenciaConsulta::nuevaBusquedaLista(const QString& sql, const QString& sentenciaActual,
+                                      const QString& campo, const QString& texto, bool usaLike) {
     NuevaBusqueda result;
     result.sentenciaActual = sentenciaActual;
     if (contiene(sql, u"order")) {
@@ -130,18 +132,23 @@ SentenciaConsulta::NuevaBusqueda SentenciaConsulta::nuevaBusquedaLista(const QSt
         }
     }
     QString prefijo;
-    if (contiene(result.sentenciaActual, u"stk_ma_articulos.")) prefijo = QStringLiteral("stk_ma_articulos.");
-    if (contiene(result.sentenciaActual, u"v_ma_articulos.")) prefijo = QStringLiteral("v_ma_articulos.");
-    const QString union_ = contiene(sql, u"where") ? QStringLiteral(" and ") : QStringLiteral(" where ");
+    if (contiene(result.sentenciaActual, u"stk_ma_articulos."))
+        prefijo = QStringLiteral("stk_ma_articulos.");
+    if (contiene(result.sentenciaActual, u"v_ma_articulos."))
+        prefijo = QStringLiteral("v_ma_articulos.");
+    const QString union_ =
+        contiene(sql, u"where") ? QStringLiteral(" and ") : QStringLiteral(" where ");
     QString condicion;
     if (usaLike) {
         result.textoCaja = texto;
         condicion = QStringLiteral(" like '%") + entreComillas(texto) + QStringLiteral("%' ");
     } else {
         result.textoCaja = Util().ReplaceText(texto, QStringLiteral("*"), QStringLiteral("%"));
-        condicion = QStringLiteral(" like '") + entreComillas(result.textoCaja) + QStringLiteral("%' ");
+        condicion =
+            QStringLiteral(" like '") + entreComillas(result.textoCaja) + QStringLiteral("%' ");
     }
-    result.sql = result.sentenciaActual + union_ + prefijo + campo + condicion + result.clausulaOrden;
+    result.sql =
+        result.sentenciaActual + union_ + prefijo + campo + condicion + result.clausulaOrden;
     result.sentenciaActual = result.sql;
     return result;
 }
@@ -159,15 +166,16 @@ SentenciaConsulta::NuevaBusqueda SentenciaConsulta::nuevaBusquedaArbol(const QSt
     result.textoCaja = texto;
     result.sql = result.sentenciaActual +
                  (contiene(sql, u"where") ? QStringLiteral(" and ") : QStringLiteral(" where ")) +
-                 QStringLiteral("Descripcion like '%") + entreComillas(texto) + QStringLiteral("%' ") +
-                 result.clausulaOrden;
+                 QStringLiteral("Descripcion like '%") + entreComillas(texto) +
+                 QStringLiteral("%' ") + result.clausulaOrden;
     result.sentenciaActual = result.sql;
     return result;
 }
 
 QString SentenciaConsulta::insertFaltante(const QString& fechaHora, const QString& idArticulo,
                                           const QString& descripcion, const QString& usuario) {
-    return QStringLiteral("INSERT INTO V_MV_FALTANTES (FechaHora,IdArticulo,Descripcion,Usuario) values('") +
+    return QStringLiteral(
+               "INSERT INTO V_MV_FALTANTES (FechaHora,IdArticulo,Descripcion,Usuario) values('") +
            entreComillas(fechaHora) + QStringLiteral("','") +
            entreComillas(Util().FitToWidth(idArticulo, 25)) + QStringLiteral("','") +
            entreComillas(descripcion.trimmed()) + QStringLiteral("','") + entreComillas(usuario) +

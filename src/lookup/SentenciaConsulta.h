@@ -44,8 +44,8 @@ public:
     // The default statement of a table from its field names, in field order: ID and the two
     // time-stamp fields are left out, DESCRIPCION, NOMBRE or DETALLE (the last one) is searched,
     // otherwise the first included field.
-    static PorDefecto sentenciaPorDefecto(const QString& tabla, const QStringList& campos, long limite,
-                                          const QString& campoBusqueda);
+    static PorDefecto sentenciaPorDefecto(const QString& tabla, const QStringList& campos,
+                                          long limite, const QString& campoBusqueda);
 
     // The table a list statement reads: the word after the first "from", up to the next blank.
     static QString tablaDeSentencia(const QString& sql);
@@ -62,7 +62,8 @@ public:
     // statement of the last load, the base when sql has no ORDER BY. Quotes in the text are
     // doubled so a quote the operator types cannot end the literal.
     static NuevaBusqueda nuevaBusquedaLista(const QString& sql, const QString& sentenciaActual,
-                                            const QString& campo, const QString& texto, bool usaLike);
+                                            const QString& campo, const QString& texto,
+                                            bool usaLike);
     // The tree's F5: sql narrowed by "Descripcion like '%texto%'" before its ORDER BY part.
     static NuevaBusqueda nuevaBusquedaArbol(const QString& sql, const QString& texto);
 

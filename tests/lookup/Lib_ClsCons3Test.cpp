@@ -1,5 +1,5 @@
-#include "DemoLookup.h"
 #include "lookup/Lib_ClsCons3.h"
+#include "DemoLookup.h"
 #include "lookup/Lib_FrmCons3.h"
 #include "lookup/Lib_FrmCons3Tree.h"
 #include "lookup/MasksFile.h"
@@ -18,7 +18,8 @@ class ConsultaLookup : public DemoLookup {
 protected:
     void SetUp() override {
         DemoLookup::SetUp();
-        base().exec(QStringLiteral("UPDATE ta_configuracion SET VALOR = '' WHERE CLAVE = 'TopConsArt'"));
+        base().exec(
+            QStringLiteral("UPDATE ta_configuracion SET VALOR = '' WHERE CLAVE = 'TopConsArt'"));
         mascaras_ = QDir(carpeta()).filePath(QStringLiteral("consultas.qln"));
         GrabarMascarasDefault(mascaras_);
     }
@@ -38,9 +39,12 @@ protected:
         });
     }
     void topConsArt(const QString& valor) {
-        base().exec(QStringLiteral("UPDATE ta_configuracion SET VALOR = '%1' WHERE CLAVE = 'TopConsArt'").arg(valor));
+        base().exec(
+            QStringLiteral("UPDATE ta_configuracion SET VALOR = '%1' WHERE CLAVE = 'TopConsArt'")
+                .arg(valor));
     }
-    void agregarMascara(const QString& tabla, const QString& campos, const QString& condicion = {}) {
+    void agregarMascara(const QString& tabla, const QString& campos,
+                        const QString& condicion = {}) {
         MascaraConsulta r;
         r.TablaMascara = tabla;
         r.CamposMascara = campos;
@@ -72,37 +76,54 @@ TEST_F(ConsultaLookup, MaskStatementsRowLimitAndWhere) {
         return std::pair{campo, where};
     };
     auto [campo, where] = consultar(QStringLiteral("V_MA_ARTICULOS"));
-    EXPECT_EQ(sentencia_, QStringLiteral("SELECT TOP 1000 DESCRIPCION,IDARTICULO FROM VT_MA_ARTICULOS WHERE SUSPENDIDO = 0 "
-                                         "ORDER BY DESCRIPCION"));
+    EXPECT_EQ(
+        sentencia_,
+        QStringLiteral(
+            "SELECT TOP 1000 DESCRIPCION,IDARTICULO FROM VT_MA_ARTICULOS WHERE SUSPENDIDO = 0 "
+            "ORDER BY DESCRIPCION"));
     EXPECT_EQ(campo, QStringLiteral("DESCRIPCION"));
     EXPECT_TRUE(c.mascara().has_value());
 
-    std::tie(campo, where) = consultar(QStringLiteral("v_ma_articulos "), QStringLiteral("IDRUBRO = 3"));
+    std::tie(campo, where) =
+        consultar(QStringLiteral("v_ma_articulos "), QStringLiteral("IDRUBRO = 3"));
     EXPECT_EQ(where, QStringLiteral(" (IDRUBRO = 3) "));
-    EXPECT_EQ(sentencia_, QStringLiteral("SELECT TOP 1000 DESCRIPCION,IDARTICULO FROM VT_MA_ARTICULOS WHERE  (IDRUBRO = 3)  "
-                                         "ORDER BY DESCRIPCION"));
-    std::tie(campo, where) = consultar(QStringLiteral("VT_CLIENTES"), QStringLiteral("x"), QStringLiteral("CODIGO"));
-    EXPECT_EQ(where, QStringLiteral("x"));
+    EXPECT_EQ(
+        sentencia_,
+        QStringLiteral(
+            "SELECT TOP 1000 DESCRIPCION,IDARTICULO FROM VT_MA_ARTICULOS WHERE  (IDRUBRO = 3)  "
+            "ORDER BY DESCRIPCION"));
+    std::tie(campo, where) =
+        consultar(QStringLiteral("VT_CLIENTES"), QStringLiteral("1"), QStringLiteral("CODIGO"));
+    EXPECT_EQ(where, QStringLiteral("1"));
     EXPECT_EQ(campo, QStringLiteral("CODIGO"));
-    EXPECT_EQ(sentencia_, QStringLiteral("SELECT TOP 1000 RAZON_SOCIAL,CODIGO,CONTACTO FROM VT_CLIENTES WHERE x ORDER BY CODIGO"));
-    std::tie(campo, where) = consultar(QStringLiteral("VT_CLIENTES"), QStringLiteral("(Dada_De_Baja = 1)"));
+    EXPECT_EQ(sentencia_, QStringLiteral("SELECT TOP 1000 RAZON_SOCIAL,CODIGO,CONTACTO FROM "
+                                         "VT_CLIENTES WHERE 1 ORDER BY CODIGO"));
+    std::tie(campo, where) =
+        consultar(QStringLiteral("VT_CLIENTES"), QStringLiteral("(Dada_De_Baja = 1)"));
     EXPECT_EQ(where, QStringLiteral("(Dada_De_Baja = 1)"));
-    EXPECT_TRUE(sentencia_.endsWith(QStringLiteral("FROM VT_CLIENTES WHERE (Dada_De_Baja = 1) ORDER BY RAZON_SOCIAL")));
+    EXPECT_TRUE(sentencia_.endsWith(
+        QStringLiteral("FROM VT_CLIENTES WHERE (Dada_De_Baja = 1) ORDER BY RAZON_SOCIAL")));
     consultar(QStringLiteral("V_TA_VENDEDORES"));
-    EXPECT_EQ(sentencia_, QStringLiteral("SELECT TOP 1000 NOMBRE,IDVENDEDOR FROM V_TA_VENDEDORES ORDER BY NOMBRE"));
+    EXPECT_EQ(
+        sentencia_,
+        QStringLiteral("SELECT TOP 1000 NOMBRE,IDVENDEDOR FROM V_TA_VENDEDORES ORDER BY NOMBRE"));
 
-    for (const auto& [valor, limite] : {std::pair{QStringLiteral("0"), 1000}, std::pair{QStringLiteral("muchas"), 1000},
-                                        std::pair{QStringLiteral("50"), 50}}) {
+    for (const auto& [valor, limite] :
+         {std::pair{QStringLiteral("0"), 1000}, std::pair{QStringLiteral("muchas"), 1000},
+          std::pair{QStringLiteral("50"), 50}}) {
         topConsArt(valor);
         consultar(QStringLiteral("V_TA_TECNICOS"));
-        EXPECT_TRUE(sentencia_.startsWith(QStringLiteral("SELECT TOP %1 NOMBRE").arg(limite))) << sentencia_.toStdString();
+        EXPECT_TRUE(sentencia_.startsWith(QStringLiteral("SELECT TOP %1 NOMBRE").arg(limite)))
+            << sentencia_.toStdString();
     }
 }
 
 TEST_F(ConsultaLookup, GivenAndDefaultStatements) {
     ScriptedPrompts op;
     Lib_ClsCons3& c = componente();
-    const auto cancelar = [](Lib_FrmCons3& f) { QTest::mouseClick(f.CmdCancelar(), Qt::LeftButton); };
+    const auto cancelar = [](Lib_FrmCons3& f) {
+        QTest::mouseClick(f.CmdCancelar(), Qt::LeftButton);
+    };
     lista(op, cancelar);
     c.ConsultaSearch(QStringLiteral("select IDARTICULO from v_ma_articulos"));
     EXPECT_EQ(sentencia_, QStringLiteral("select IDARTICULO from VT_MA_ARTICULOS"));
@@ -112,11 +133,15 @@ TEST_F(ConsultaLookup, GivenAndDefaultStatements) {
     QString campo = QStringLiteral("IDTECNICO");
     lista(op, cancelar);
     c.ConsultaSearch(QStringLiteral("V_MA_MANTENIMIENTOS"), nullptr, {}, &campo);
-    EXPECT_EQ(sentencia_, QStringLiteral("SELECT TOP 1000 DESCRIPCION,CODIGO FROM V_MA_MANTENIMIENTOS ORDER BY DESCRIPCION"));
+    EXPECT_EQ(
+        sentencia_,
+        QStringLiteral(
+            "SELECT TOP 1000 DESCRIPCION,CODIGO FROM V_MA_MANTENIMIENTOS ORDER BY DESCRIPCION"));
     EXPECT_EQ(campo, QStringLiteral("DESCRIPCION"));
 
-    base().exec(QStringLiteral("CREATE TABLE SOLO_ID (ID int, FECHAHORA_GRABACION varchar(20), "
-                               "FECHAHORA_MODIFICACION varchar(20)); INSERT INTO SOLO_ID VALUES (1, 'a', 'b');"));
+    base().exec(QStringLiteral(
+        "CREATE TABLE SOLO_ID (ID int, FECHAHORA_GRABACION varchar(20), "
+        "FECHAHORA_MODIFICACION varchar(20)); INSERT INTO SOLO_ID VALUES (1, 'a', 'b');"));
     campo = QStringLiteral("ID");
     QString where = QStringLiteral("ID = 1");
     lista(op, cancelar);
@@ -124,7 +149,8 @@ TEST_F(ConsultaLookup, GivenAndDefaultStatements) {
     EXPECT_EQ(sentencia_, QStringLiteral("SELECT TOP 1000  *  FROM SOLO_ID ORDER BY ID"));
 
     lista(op, cancelar);
-    c.ConsultaSearch(QStringLiteral("SOLO_ID"), nullptr, {}, nullptr, nullptr, QStringLiteral("SELECT ID FROM SOLO_ID"));
+    c.ConsultaSearch(QStringLiteral("SOLO_ID"), nullptr, {}, nullptr, nullptr,
+                     QStringLiteral("SELECT ID FROM SOLO_ID"));
     EXPECT_EQ(sentencia_, QStringLiteral("SELECT ID FROM SOLO_ID"));
 }
 
@@ -155,7 +181,9 @@ TEST_F(ConsultaLookup, MaskWithoutSearchColumnStopsTheCall) {
     QString campo = QStringLiteral("DESCRIPCION");
     lista(op, [](Lib_FrmCons3& f) { QTest::mouseClick(f.CmdCancelar(), Qt::LeftButton); });
     c.ConsultaSearch(QStringLiteral("V_TA_FAMILIAS"), &cmps, {}, &campo);
-    EXPECT_EQ(sentencia_, QStringLiteral("SELECT TOP 1000 DESCRIPCION FROM V_TA_FAMILIAS ORDER BY DESCRIPCION"));
+    EXPECT_EQ(
+        sentencia_,
+        QStringLiteral("SELECT TOP 1000 DESCRIPCION FROM V_TA_FAMILIAS ORDER BY DESCRIPCION"));
 }
 
 TEST_F(ConsultaLookup, ListOutputsAndFinish) {
@@ -189,7 +217,8 @@ TEST_F(ConsultaLookup, ListOutputsAndFinish) {
         f.ListView1()->topLevelItem(0)->setCheckState(0, Qt::Checked);
         QTest::mouseClick(f.CmdAceptar(), Qt::LeftButton);
     });
-    c.ConsultaSearch(QStringLiteral("V_MA_ARTICULOS"), nullptr, {}, nullptr, nullptr, {}, false, QStringLiteral("A004"));
+    c.ConsultaSearch(QStringLiteral("V_MA_ARTICULOS"), nullptr, {}, nullptr, nullptr, {}, false,
+                     QStringLiteral("A004"));
     ASSERT_EQ(c.Valores->Count(), 2);
     EXPECT_EQ(c.Valores->Item(1).toString(), QStringLiteral("A003")); // Arandela comes first
     EXPECT_EQ(c.Valores->Item(2).toString(), QStringLiteral("A004"));
@@ -218,12 +247,15 @@ TEST_F(ConsultaLookup, TreeLookup) {
     op.dialog([](QDialog& d) {
         auto* t = qobject_cast<Lib_FrmCons3Tree*>(&d);
         ASSERT_TRUE(t);
-        EXPECT_EQ(t->SQL, QStringLiteral("SELECT IDFAMILIA, DESCRIPCION FROM V_TA_FAMILIAS ORDER BY IDFAMILIA"));
+        EXPECT_EQ(
+            t->SQL,
+            QStringLiteral("SELECT IDFAMILIA, DESCRIPCION FROM V_TA_FAMILIAS ORDER BY IDFAMILIA"));
         t->CmbSearch(0)->setEditText(QStringLiteral("Martillos"));
         QTest::mouseClick(t->CmdAceptar(), Qt::LeftButton);
     });
-    c.ConsultaSearch(QStringLiteral("SELECT IDFAMILIA, DESCRIPCION FROM V_TA_FAMILIAS ORDER BY IDFAMILIA"), nullptr, {},
-                     nullptr, nullptr, {}, true);
+    c.ConsultaSearch(
+        QStringLiteral("SELECT IDFAMILIA, DESCRIPCION FROM V_TA_FAMILIAS ORDER BY IDFAMILIA"),
+        nullptr, {}, nullptr, nullptr, {}, true);
     EXPECT_EQ(c.ValorDevuelto.toString(), QStringLiteral("0202"));
     ASSERT_TRUE(c.Valores);
     EXPECT_EQ(c.Valores->Count(), 0);
@@ -238,8 +270,8 @@ TEST_F(ConsultaLookup, TreeLookup) {
         t->itemDeNodo(t->arbol().buscarClave(QStringLiteral("A2")))->setCheckState(0, Qt::Checked);
         QTest::mouseClick(t->CmdAceptar(), Qt::LeftButton);
     });
-    c.ConsultaSearch(QStringLiteral("SELECT CODIGO, DESCRIPCION FROM TA_CCOSTO ORDER BY CODIGO"), nullptr, {}, nullptr,
-                     nullptr, {}, true);
+    c.ConsultaSearch(QStringLiteral("SELECT CODIGO, DESCRIPCION FROM TA_CCOSTO ORDER BY CODIGO"),
+                     nullptr, {}, nullptr, nullptr, {}, true);
     ASSERT_EQ(c.Valores->Count(), 2);
     EXPECT_EQ(c.Valores->Item(2).toString(), QStringLiteral("21"));
     EXPECT_FALSE(c.Checks);

@@ -11,7 +11,9 @@
 
 namespace {
 
-Currency cur(double v) { return Currency::fromDouble(v); }
+Currency cur(double v) {
+    return Currency::fromDouble(v);
+}
 
 TEST(NivelStock, LevelsAndColours) {
     EXPECT_EQ(NivelStock::nivel(cur(10), cur(10)), 4);
@@ -46,7 +48,8 @@ TEST(CeldaCantidad, ReadsEitherSeparatorAndWritesTheLocale) {
 }
 
 TEST(BusquedaIncremental, ListAndTree) {
-    const QStringList celdas{QStringLiteral(" Arandela "), QStringLiteral("tornillo"), QStringLiteral("Tuerca")};
+    const QStringList celdas{QStringLiteral(" Arandela "), QStringLiteral("tornillo"),
+                             QStringLiteral("Tuerca")};
     EXPECT_EQ(BusquedaIncremental::enLista(celdas, QStringLiteral("t")), 1);
     EXPECT_EQ(BusquedaIncremental::enLista(celdas, QStringLiteral(" TU")), 2);
     EXPECT_EQ(BusquedaIncremental::enLista(celdas, QStringLiteral("ar")), 0);
@@ -54,7 +57,8 @@ TEST(BusquedaIncremental, ListAndTree) {
     EXPECT_EQ(BusquedaIncremental::enLista(celdas, QStringLiteral("zz")), -1);
 
     const QStringList textos{QStringLiteral("Consulta..."), QStringLiteral("01 - Bulonería"),
-                             QStringLiteral("0101 - Tornillos"), QStringLiteral("02 - Herramientas - mano")};
+                             QStringLiteral("0101 - Tornillos"),
+                             QStringLiteral("02 - Herramientas - mano")};
     EXPECT_EQ(BusquedaIncremental::enArbol(textos, QString()), 0);
     EXPECT_EQ(BusquedaIncremental::enArbol(textos, QStringLiteral("01")), 1);
     EXPECT_EQ(BusquedaIncremental::enArbol(textos, QStringLiteral("0101")), 2);
@@ -117,8 +121,8 @@ QString forma(const ArbolCodigos& a, const QList<int>& nodos) {
 TEST(ArbolCodigos, ShapeFollowsTheCodeLengths) {
     Procedure p(Handler::propagate());
     ArbolCodigos a;
-    a.construir(filas({QStringLiteral("01"), QStringLiteral("0101"), QStringLiteral("0102"), QStringLiteral("02"),
-                       QStringLiteral("0201")}),
+    a.construir(filas({QStringLiteral("01"), QStringLiteral("0101"), QStringLiteral("0102"),
+                       QStringLiteral("02"), QStringLiteral("0201")}),
                 p);
     EXPECT_EQ(forma(a, a.raices()), QStringLiteral("A[A01[A0101 A0102] A02[A0201]]"));
     EXPECT_EQ(a.nodos()[1].texto, QStringLiteral("01 - d01"));
@@ -131,8 +135,8 @@ TEST(ArbolCodigos, ShapeFollowsTheCodeLengths) {
 
     // A jump of two levels up, and an empty code beside the root.
     ArbolCodigos c;
-    c.construir(filas({QStringLiteral("01"), QStringLiteral("0101"), QStringLiteral("010101"), QStringLiteral("02"),
-                       QString(), QStringLiteral("03")}),
+    c.construir(filas({QStringLiteral("01"), QStringLiteral("0101"), QStringLiteral("010101"),
+                       QStringLiteral("02"), QString(), QStringLiteral("03")}),
                 p);
     EXPECT_EQ(forma(c, c.raices()), QStringLiteral("A[A01[A0101[A010101]] A02] A[A03]"));
 
@@ -146,7 +150,9 @@ TEST(ArbolCodigos, DuplicateCodeIsReportedAndSkippedOnGoingOn) {
     operador.reportError(Prompt::Ignore);
     Procedure p(Handler::report(QStringLiteral("ArmarTreeVAutomatico")));
     ArbolCodigos a;
-    a.construir(filas({QStringLiteral("01"), QStringLiteral("0101"), QStringLiteral("0101"), QStringLiteral("0102")}), p);
+    a.construir(filas({QStringLiteral("01"), QStringLiteral("0101"), QStringLiteral("0101"),
+                       QStringLiteral("0102")}),
+                p);
     EXPECT_EQ(forma(a, a.raices()), QStringLiteral("A[A01[A0101 A0102]]"));
     const auto reportes = operador.recordsOf(ScriptedPrompts::Kind::ReportError);
     ASSERT_EQ(reportes.size(), 1u);
@@ -165,12 +171,14 @@ TEST(ArbolCodigos, DuplicateCodeIsReportedAndSkippedOnGoingOn) {
 TEST(ArbolCodigos, DescendantsDownToThreeLevels) {
     Procedure p(Handler::propagate());
     ArbolCodigos a;
-    a.construir(filas({QStringLiteral("1"), QStringLiteral("11"), QStringLiteral("111"), QStringLiteral("1111"),
-                       QStringLiteral("11111"), QStringLiteral("2")}),
+    a.construir(filas({QStringLiteral("1"), QStringLiteral("11"), QStringLiteral("111"),
+                       QStringLiteral("1111"), QStringLiteral("11111"), QStringLiteral("2")}),
                 p);
     QStringList claves;
-    for (int n : a.descendientes(1, 3)) claves.append(a.nodos()[n].clave);
-    EXPECT_EQ(claves, (QStringList{QStringLiteral("A11"), QStringLiteral("A111"), QStringLiteral("A1111")}));
+    for (int n : a.descendientes(1, 3))
+        claves.append(a.nodos()[n].clave);
+    EXPECT_EQ(claves, (QStringList{QStringLiteral("A11"), QStringLiteral("A111"),
+                                   QStringLiteral("A1111")}));
     EXPECT_EQ(a.descendientes(0, 3).size(), 4); // 1, 11, 111 and 2
 }
 
