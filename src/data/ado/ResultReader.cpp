@@ -413,7 +413,8 @@ std::shared_ptr<RowStore> ResultReader::readAll(const OdbcHandle& stmt, bool typ
     // calls every such column varchar(255): numbers come back as numbers when all of them are.
     if (typeExpressions && c_.dialect == Dialect::SQLite) {
         for (long i = 0; i < store->columnCount(); ++i) {
-            if (store->columns()[std::size_t(i)].baseColumn.isEmpty()) store->retypeNumericText(i);
+            // The driver names the label as the base column of an expression, but no base table.
+            if (store->columns()[std::size_t(i)].baseTable.isEmpty()) store->retypeNumericText(i);
         }
     }
     store->squeeze();
