@@ -71,18 +71,21 @@ bool parseCurrency(const char* text, std::size_t length, std::int64_t& scaled) {
     return true;
 }
 
-QDateTime fromTimestamp(const SQL_TIMESTAMP_STRUCT& ts, bool& valid) {
+// The cell of a date: checked, and encoded without a QDateTime (see RowStore::encodeDateTime).
+bool encodeTimestamp(const SQL_TIMESTAMP_STRUCT& ts, std::int64_t& out) {
     const QDate date(ts.year, ts.month, ts.day);
     const QTime time(ts.hour, ts.minute, ts.second, int(ts.fraction / 1000000));
-    valid = date.isValid() && time.isValid();
-    return QDateTime(date, time);
+    if (!date.isValid() || !time.isValid()) return false;
+    out = RowStore::encodeDateTime(date, time);
+    return true;
 }
 
 // ADO gives a time of day on the platform's day zero.
-QDateTime fromTime(const SQL_TIME_STRUCT& t, bool& valid) {
+bool encodeTime(const SQL_TIME_STRUCT& t, std::int64_t& out) {
     const QTime time(t.hour, t.minute, t.second);
-    valid = time.isValid();
-    return QDateTime(QDate(1899, 12, 30), time);
+    if (!time.isValid()) return false;
+    out = RowStore::encodeDateTime(QDate(1899, 12, 30), time);
+    return true;
 }
 
 struct ColumnPlan {
@@ -176,10 +179,9 @@ void storeFixed(RowStore& store, long column, const ColumnPlan& p, const char* d
     case SQL_C_TYPE_TIMESTAMP: {
         SQL_TIMESTAMP_STRUCT ts;
         std::memcpy(&ts, data, sizeof ts);
-        bool valid = false;
-        const QDateTime dt = fromTimestamp(ts, valid);
-        if (valid) {
-            store.appendInteger(column, RowStore::encodeDateTime(dt));
+        std::int64_t encoded = 0;
+        if (encodeTimestamp(ts, encoded)) {
+            store.appendInteger(column, encoded);
         } else {
             store.appendNull(column);
         }
@@ -188,10 +190,9 @@ void storeFixed(RowStore& store, long column, const ColumnPlan& p, const char* d
     case SQL_C_TYPE_TIME: {
         SQL_TIME_STRUCT t;
         std::memcpy(&t, data, sizeof t);
-        bool valid = false;
-        const QDateTime dt = fromTime(t, valid);
-        if (valid) {
-            store.appendInteger(column, RowStore::encodeDateTime(dt));
+        std::int64_t encoded = 0;
+        if (encodeTime(t, encoded)) {
+            store.appendInteger(column, encoded);
         } else {
             store.appendNull(column);
         }

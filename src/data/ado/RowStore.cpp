@@ -187,7 +187,11 @@ RowStore::CellKind RowStore::kind(long column) const {
 }
 
 std::int64_t RowStore::encodeDateTime(const QDateTime& value) {
-    return value.date().toJulianDay() * msPerDay + value.time().msecsSinceStartOfDay();
+    return encodeDateTime(value.date(), value.time());
+}
+
+std::int64_t RowStore::encodeDateTime(const QDate& date, const QTime& time) {
+    return date.toJulianDay() * msPerDay + time.msecsSinceStartOfDay();
 }
 
 QDateTime RowStore::decodeDateTime(std::int64_t value) {
