@@ -62,6 +62,25 @@ TEST(RowStore, CellsSurviveReplacingAndRemovingRows) {
     EXPECT_TRUE(store.isNull(148, 3));
 }
 
+TEST(RowStore, TextsOfEverySizeAcrossChunks) {
+    ColumnInfo c;
+    c.name = QStringLiteral("t");
+    c.type = ado::adLongVarWChar;
+    RowStore store({c});
+    auto textOf = [](int r) {
+        // Mostly short texts, now and then one longer than a whole chunk.
+        return r % 500 == 7 ? QString(70000 + r, QChar(u'a' + r % 26))
+                            : QStringLiteral("texto %1 ").repeated(r % 13);
+    };
+    for (int r = 0; r < 3000; ++r)
+        store.appendRow({Variant(textOf(r))});
+    for (int r = 0; r < 3000; ++r)
+        ASSERT_EQ(store.textView(r, 0), textOf(r)) << r;
+    store.setCell(10, 0, Variant(QString(80000, u'z')));
+    EXPECT_EQ(store.textView(10, 0).size(), 80000);
+    EXPECT_EQ(store.textView(11, 0), textOf(11));
+}
+
 TEST(RowStore, NumericTextColumnsBecomeNumbersOnlyWhenEveryValueIsOne) {
     ColumnInfo c;
     c.name = QStringLiteral("x");
