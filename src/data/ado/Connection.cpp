@@ -155,6 +155,16 @@ void Connection::Open(const QString& connectionString, const QString& user, cons
             odbc->dbc, OdbcAccept::Optional))
         odbc->getDataAnyColumn = (extensions & SQL_GD_ANY_COLUMN) != 0;
 
+    if (settings.dialect == Dialect::SQLite) {
+        // The driver opens any file without reading it: a file that is no database, or one
+        // locked by another process, would only show at the first statement. Reading the
+        // catalog now makes either a connection failure, where the operator can act on it.
+        OdbcHandle probe = odbc->newStatement();
+        odbc->check(
+            SQLExecDirectW(probe.get(), wide(u"SELECT count(*) FROM sqlite_master"_s), SQL_NTS),
+            probe);
+        odbc->check(SQLFetch(probe.get()), probe, OdbcAccept::SuccessOrNoData);
+    }
     if (settings.dialect == Dialect::SqlServer && !d->defaultDatabase.isEmpty()) {
         odbc->check(
             SQLSetConnectAttrW(dbc, SQL_ATTR_CURRENT_CATALOG, wide(d->defaultDatabase), SQL_NTS),

@@ -174,6 +174,23 @@ TEST(ConnectionOpen, AMissingFileIsAConnectionFailureAndNoNewDatabase) {
     EXPECT_EQ(cnn.Errors().Item(0).SQLState, QStringLiteral("08001"));
 }
 
+TEST(ConnectionOpen, AFileThatIsNoDatabaseFailsAtOpen) {
+    TestDatabase db;
+    const QString path = db.folder() + QStringLiteral("/notas.txt");
+    QFile text(path);
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write(QByteArray(4096, 'x'));
+    text.close();
+    Connection cnn;
+    EXPECT_EQ(
+        errorOf([&] { cnn.Open(QStringLiteral("Provider=SQLite;Data Source=%1;").arg(path)); }),
+        adErrUnspecified);
+    EXPECT_EQ(cnn.State(), adStateClosed);
+    ASSERT_GE(cnn.Errors().Count(), 1);
+    EXPECT_TRUE(cnn.Errors().Item(0).Description.contains(QStringLiteral("not a database")))
+        << cnn.Errors().Item(0).Description.toStdString();
+}
+
 TEST(ConnectionOpen, AWrongDriverNameSaysWhichAndWhereItIsSet) {
     TestDatabase db(contactsSchema);
     const ScopedEnv driver("CONTACTOS_SQLITE_DRIVER", "SQLite9 inexistente");
