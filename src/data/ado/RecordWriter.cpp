@@ -313,9 +313,16 @@ RecordWriter::GeneratedKey RecordWriter::insert(const std::vector<Variant>& valu
     Variant key;
     run(sql, params, keyFromDatabase ? &key : nullptr);
     if (keyFromDatabase && c_.dialect == Dialect::SQLite) {
+        // The key of the row just inserted, read from the row itself: last_insert_rowid() is the
+        // key only when the key column is the table's rowid ("integer primary key").
+        const QString keySql = u"SELECT "_s + quoted(columnName(keys[0])) + u" FROM "_s +
+                               tableReference(table, schema) +
+                               u" WHERE rowid = last_insert_rowid()"_s;
         OdbcHandle stmt = c_.newStatement();
-        c_.check(SQLExecDirectW(stmt.get(), wide(u"SELECT last_insert_rowid()"_s), SQL_NTS), stmt);
-        if (c_.check(SQLFetch(stmt.get()), stmt, OdbcAccept::SuccessOrNoData)) {
+        // A table without rowid has nothing to say here; the record keeps a Null key.
+        if (c_.check(SQLExecDirectW(stmt.get(), wide(keySql), SQL_NTS), stmt,
+                     OdbcAccept::Optional) &&
+            c_.check(SQLFetch(stmt.get()), stmt, OdbcAccept::SuccessOrNoData)) {
             SQLBIGINT id = 0;
             SQLLEN indicator = 0;
             c_.check(SQLGetData(stmt.get(), 1, SQL_C_SBIGINT, &id, sizeof id, &indicator), stmt);

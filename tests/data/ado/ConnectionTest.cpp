@@ -203,6 +203,17 @@ TEST(ConnectionOpen, AWrongDriverNameSaysWhichAndWhereItIsSet) {
     ASSERT_GE(cnn.Errors().Count(), 2); // ours first, then the driver manager's own
     EXPECT_EQ(cnn.Errors().Item(0).SQLState, QStringLiteral("IM002"));
     EXPECT_EQ(cnn.State(), adStateClosed);
+    // No Oracle driver is installed here: the Oracle road ends with the same kind of message.
+    EXPECT_NE(
+        errorOf(
+            [&] {
+                cnn.Open(QStringLiteral(
+                    "Provider=OraOLEDB.Oracle.1;Data Source=ORCL;User Id=scott;Password=tiger;"));
+            },
+            &description),
+        0);
+    EXPECT_TRUE(description.contains(QStringLiteral("\"Oracle\""))) << description.toStdString();
+    EXPECT_TRUE(description.contains(QStringLiteral("CONTACTOS_ORACLE_DRIVER")));
 }
 
 TEST(ConnectionOpen, UnknownKeysAreIgnoredAndUnknownProvidersRefused) {

@@ -92,6 +92,19 @@ TEST_F(RecordsetWrite, AddNewReadsTheGeneratedKeyBackAndCancelUpdateDropsEdits) 
     table.Update(); // nothing under way: nothing happens
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM MA_contactos")), QStringLiteral("4"));
 
+    // An "id" that is not the rowid is not numbered by SQLite: the new record keeps its Null.
+    db.exec(QStringLiteral("CREATE TABLE sin_clave (id int, nombre varchar(10)); INSERT INTO "
+                           "sin_clave VALUES (7, 'a');"));
+    Recordset other;
+    other.Open(QStringLiteral("sin_clave"), cnn, adOpenKeyset, adLockOptimistic, adCmdTable);
+    other.AddNew();
+    other.Fields(QStringLiteral("nombre")).setValue(QStringLiteral("b"));
+    other.Update();
+    EXPECT_TRUE(other.Fields(QStringLiteral("id")).Value().isNull());
+    EXPECT_EQ(
+        db.scalar(QStringLiteral("SELECT ifnull(id, 'NULL') FROM sin_clave WHERE nombre = 'b'")),
+        QStringLiteral("NULL"));
+
     // Moving on writes the edit under way, as ADO does.
     table.MoveFirst();
     table.Fields(QStringLiteral("edad")).setValue(Variant(50));
