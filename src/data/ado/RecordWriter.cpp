@@ -17,16 +17,14 @@ const QString recordsetSource = u"ADODB.Recordset"_s;
 [[noreturn]] void raiseRowNotFound() {
     raiseError(adErrRowNotFound,
                u"No se encuentra la fila para su actualización. Algunos valores pueden haber "
-               u"cambiado desde "
-               u"la última vez que se leyeron."_s,
+               u"cambiado desde la última vez que se leyeron."_s,
                recordsetSource);
 }
 
 [[noreturn]] void raiseTooManyRows(long rows, bool undone) {
     raiseError(adErrUnspecified,
                u"La información de la columna clave no es suficiente o es incorrecta: la escritura "
-               u"afectaba a "
-               u"%1 filas. %2"_s.arg(rows)
+               u"afectaba a %1 filas. %2"_s.arg(rows)
                    .arg(undone ? u"No se modificó nada."_s
                                : u"La transacción en curso debe deshacerse."_s),
                recordsetSource);
@@ -174,9 +172,8 @@ std::vector<long> RecordWriter::keyColumns(const QString& table, const QString& 
         raiseError(
             adErrUnspecified,
             u"Falta información de la columna clave de la tabla \"%1\": el conjunto de registros "
-            u"no "
-            u"incluye su clave primaria ni un campo \"id\", y no se puede localizar la fila que se "
-            u"quiere escribir."_s.arg(table),
+            u"no incluye su clave primaria ni un campo \"id\", y no se puede localizar la fila "
+            u"que se quiere escribir."_s.arg(table),
             recordsetSource);
     }
     keysTable_ = table;

@@ -336,12 +336,12 @@ std::shared_ptr<RowStore> ResultReader::readAll(const OdbcHandle& stmt, bool typ
                         if (indicator == SQL_NULL_DATA) {
                             store->appendNull(column);
                         } else if (indicator == SQL_NO_TOTAL || indicator >= p.elementBytes) {
-                            raiseError(adErrUnspecified,
-                                       u"El valor del campo \"%1\" es más largo que el tamaño que "
-                                       u"declara el "
-                                       u"controlador (%2 caracteres)."_s.arg(info[i].name)
-                                           .arg(info[i].definedSize),
-                                       c_.driver);
+                            raiseError(
+                                adErrUnspecified,
+                                u"El valor del campo \"%1\" es más largo que el tamaño que "
+                                u"declara el controlador (%2 caracteres)."_s.arg(info[i].name)
+                                    .arg(info[i].definedSize),
+                                c_.driver);
                         } else {
                             store->appendText(
                                 column,
