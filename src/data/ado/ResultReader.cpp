@@ -270,6 +270,7 @@ std::vector<ColumnInfo> ResultReader::describe(const OdbcHandle& stmt) {
 std::shared_ptr<RowStore> ResultReader::readAll(const OdbcHandle& stmt, bool typeExpressions) {
     std::vector<ColumnInfo> columns = describe(stmt);
     const std::size_t n = columns.size();
+    if (n == 0) return std::make_shared<RowStore>(std::move(columns)); // no result set to fetch
     std::vector<ColumnPlan> plans(n);
     std::size_t firstLong = n;
     for (std::size_t i = 0; i < n; ++i) {

@@ -133,6 +133,10 @@ TEST_F(RecordsetRead, AnEmptyResultIsAtBothEnds) {
     // Opening an open recordset is refused; reopening after Close works.
     EXPECT_EQ(errorOf([&] { rs.Open(QStringLiteral("SELECT 1"), cnn); }), adErrObjectOpen);
     rs.Close();
+    // A statement without rows runs and leaves the recordset closed, as ADO does.
+    rs.Open(QStringLiteral("INSERT INTO vacia (texto) VALUES ('x')"), cnn);
+    EXPECT_EQ(rs.State(), adStateClosed);
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT texto FROM vacia")), QStringLiteral("x"));
     rs.Open(QStringLiteral("SELECT TOP 1 [nombre] FROM MA_contactos WHERE id > 1 ORDER BY id"),
             cnn);
     EXPECT_EQ(rs.RecordCount(), 1);
