@@ -136,6 +136,12 @@ QString CellStore::text(int row, int column) const {
     return {};
 }
 
+void CellStore::appendText(int row, int column, QString& out) const {
+    const std::uint32_t id = order_[std::size_t(row)];
+    if (const QString* w = written(id, column)) out += *w;
+    else if (fromSource(id, column)) source_->appendText(int(id), column, out);
+}
+
 void CellStore::setText(int row, int column, const QString& text) {
     overlay_[cellKey(order_[std::size_t(row)], column)] = text;
 }

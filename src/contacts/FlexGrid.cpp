@@ -301,7 +301,18 @@ void FlexGrid::headerEntered(int col) {
     setSelectionEnd(Rows() - 1, col);
 }
 
-void FlexGrid::cellsChanged() { viewport()->update(); }
+void FlexGrid::cellsChanged() {
+    // The writers move the current cell over every cell of a million rows: one repaint request
+    // until the grid paints, not one per move.
+    if (repaintQueued_) return;
+    repaintQueued_ = true;
+    viewport()->update();
+}
+
+void FlexGrid::paintEvent(QPaintEvent* event) {
+    repaintQueued_ = false;
+    QTableView::paintEvent(event);
+}
 
 void FlexGrid::clampCell() {
     row_ = std::min(row_, Rows() - 1);

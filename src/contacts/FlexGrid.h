@@ -128,6 +128,7 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     enum class Scroll { No, ToCell };
@@ -157,4 +158,5 @@ private:
     int colSel_ = 0;
     bool inLeaveCell_ = false;
     bool dragging_ = false;
+    bool repaintQueued_ = false;
 };
