@@ -21,7 +21,7 @@ public:
         GenericDescending = 2, // numbers come before texts
         NumericAscending = 3,  // every cell as a number, a text that is none as 0
         NumericDescending = 4,
-        TextAscending = 5,     // texts ignoring case
+        TextAscending = 5, // texts ignoring case
         TextDescending = 6,
     };
 

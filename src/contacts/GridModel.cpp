@@ -13,13 +13,15 @@ int GridModel::columnCount(const QModelIndex& parent) const {
 QVariant GridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
     switch (role) {
-    case Qt::DisplayRole: return store_.text(index.row(), index.column());
+    case Qt::DisplayRole:
+        return store_.text(index.row(), index.column());
     case Qt::TextAlignmentRole: {
         const Qt::Alignment side =
             store_.readsAsNumber(index.row(), index.column()) ? Qt::AlignRight : Qt::AlignLeft;
         return QVariant::fromValue(side | Qt::AlignVCenter);
     }
-    default: return {};
+    default:
+        return {};
     }
 }
 

@@ -78,11 +78,12 @@ long residentKb() {
 TEST(LargeGrid, DISABLED_MillionRowsTimings) {
     const QLocale saved;
     QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Spain));
-    const int rows = qEnvironmentVariableIsSet("ROWS") ? qEnvironmentVariableIntValue("ROWS") : 1000000;
-    const QStringList names{u"id"_s,    u"nombre"_s, u"apellidos"_s, u"direccion"_s,
-                            u"ciudad"_s, u"telefono"_s, u"email"_s,  u"importe"_s,
-                            u"cp"_s,    u"notas"_s,  u"pais"_s,      u"saldo"_s};
-    const QStringList words{u"Ana"_s,  u"luis"_s,  u"Pérez"_s, u"García"_s, u"Madrid"_s,
+    const int rows =
+        qEnvironmentVariableIsSet("ROWS") ? qEnvironmentVariableIntValue("ROWS") : 1000000;
+    const QStringList names{u"id"_s,     u"nombre"_s,   u"apellidos"_s, u"direccion"_s,
+                            u"ciudad"_s, u"telefono"_s, u"email"_s,     u"importe"_s,
+                            u"cp"_s,     u"notas"_s,    u"pais"_s,      u"saldo"_s};
+    const QStringList words{u"Ana"_s,   u"luis"_s,  u"Pérez"_s, u"García"_s, u"Madrid"_s,
                             u"calle"_s, u"Mayor"_s, u"Ñandú"_s, u"zeta"_s,   u"Oviedo"_s};
     std::mt19937 random(42);
     const long rssBefore = residentKb();
@@ -95,12 +96,15 @@ TEST(LargeGrid, DISABLED_MillionRowsTimings) {
         column.name = names[c];
         column.numeric = c == 0 || c == 7 || c == 11;
         column.nulls.assign(rows, false);
-        if (column.numeric) column.numbers.resize(rows);
-        else column.offsets.reserve(rows + 1);
+        if (column.numeric)
+            column.numbers.resize(rows);
+        else
+            column.offsets.reserve(rows + 1);
         for (int r = 0; r < rows; ++r) {
             if (c != 0 && random() % 20 == 0) column.nulls[std::size_t(r)] = true;
             if (column.numeric) {
-                column.numbers[std::size_t(r)] = c == 0 ? r + 1 : double(random() % 1000000) / 100.0;
+                column.numbers[std::size_t(r)] =
+                    c == 0 ? r + 1 : double(random() % 1000000) / 100.0;
             } else {
                 const int n = 1 + int(random() % 3);
                 for (int w = 0; w < n; ++w) {
@@ -127,14 +131,17 @@ TEST(LargeGrid, DISABLED_MillionRowsTimings) {
     const qint64 loadMs = timer.restart();
     const long rssGrid = residentKb();
 
-    std::printf("source built in memory: %lld ms, %ld MB\n", buildMs, (rssSource - rssBefore) / 1024);
+    std::printf("source built in memory: %lld ms, %ld MB\n", buildMs,
+                (rssSource - rssBefore) / 1024);
     std::printf("grid load + first paint: %lld ms, grid adds %ld MB (store %zu KB)\n", loadMs,
                 (rssGrid - rssSource) / 1024, grid.cells().bytes() / 1024);
 
     for (int col : {1, 7}) {
         if (qEnvironmentVariableIsSet("SKIP_SORTS")) break;
         for (int mode = 1; mode <= 6; ++mode) {
-            if (qEnvironmentVariableIsSet("ONLY_MODE") && qEnvironmentVariableIntValue("ONLY_MODE") != mode) continue;
+            if (qEnvironmentVariableIsSet("ONLY_MODE") &&
+                qEnvironmentVariableIntValue("ONLY_MODE") != mode)
+                continue;
             grid.load(source);
             grid.setCol(col);
             timer.restart();
@@ -160,12 +167,14 @@ TEST(LargeGrid, DISABLED_MillionRowsTimings) {
                 qint64(chars));
     timer.restart();
     for (int r = 1; r < grid.Rows(); ++r) {
-        for (int c = 0; c < grid.Cols(); ++c) chars += grid.TextMatrix(r, c).size();
+        for (int c = 0; c < grid.Cols(); ++c)
+            chars += grid.TextMatrix(r, c).size();
     }
     std::printf("TextMatrix alone: %lld ms\n", timer.restart());
     QString line;
     for (int r = 0; r < grid.cells().rowCount(); ++r) {
-        for (int c = 0; c < grid.Cols(); ++c) grid.cells().appendText(r, c, line);
+        for (int c = 0; c < grid.Cols(); ++c)
+            grid.cells().appendText(r, c, line);
         chars += line.size();
         line.clear();
     }
