@@ -298,6 +298,11 @@ void FlexGrid::SetFocus() {
 void FlexGrid::Sort(int mode) {
     if (mode < 0 || mode > 6) raiseError(ErrorNumber::InvalidCall, Name());
     if (mode == 0) return;
+    // A million rows take a moment: the operator sees the hourglass meanwhile.
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    struct Restore {
+        ~Restore() { QGuiApplication::restoreOverrideCursor(); }
+    } restore;
     model_->sortRows(std::min(col_, colSel_), std::max(col_, colSel_), CellStore::SortMode(mode));
     cellsChanged();
 }

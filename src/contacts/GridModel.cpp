@@ -18,7 +18,8 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
     case Qt::TextAlignmentRole: {
         const Qt::Alignment side =
             store_.readsAsNumber(index.row(), index.column()) ? Qt::AlignRight : Qt::AlignLeft;
-        return QVariant::fromValue(side | Qt::AlignVCenter);
+        // As an int: what every delegate of this Qt reads back.
+        return int(side | Qt::AlignVCenter);
     }
     default:
         return {};

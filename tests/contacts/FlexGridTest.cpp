@@ -91,6 +91,9 @@ TEST_F(FlexGridTest, LoadShowsTheFieldNamesAsTheHeaderAndEveryRow) {
     EXPECT_EQ(grid_->horizontalHeader()->model()->headerData(1, Qt::Horizontal), u"nombre"_s);
     EXPECT_EQ(grid_->TextMatrix(10, 1), u"Nombre 10"_s);
     EXPECT_EQ(grid_->TextMatrix(3, 2), u"4,5"_s);
+    // Numbers to the right, texts to the left, as the suite's grid aligns them.
+    EXPECT_TRUE(grid_->model()->index(2, 2).data(Qt::TextAlignmentRole).toInt() & Qt::AlignRight);
+    EXPECT_TRUE(grid_->model()->index(2, 1).data(Qt::TextAlignmentRole).toInt() & Qt::AlignLeft);
     EXPECT_EQ(grid_->Row(), 1);
     EXPECT_EQ(grid_->Col(), 0);
     EXPECT_TRUE(grid_->font().family().startsWith(u"Arial"_s) ||
