@@ -1,5 +1,6 @@
 // Timings of the grid on a million rows, printed, never asserted (speed is measured, not tested).
 // Run by hand: test_contacts --gtest_also_run_disabled_tests --gtest_filter='*LargeGrid*'
+// (ROWS=n for another size, ONLY_MODE=m for one sort mode, SKIP_SORTS=1 for none).
 #include "contacts/CellStore.h"
 #include "contacts/FlexGrid.h"
 #include "shared/Variant.h"
