@@ -25,11 +25,13 @@ public:
     bool read(QStringView text, double& out) const {
         qsizetype i = 0;
         const qsizetype n = text.size();
-        while (i < n && text[i].isSpace()) ++i;
+        while (i < n && text[i].isSpace())
+            ++i;
         if (i == n) return false;
         const QChar c = text[i];
         const bool plausible = c.isDigit() || c == u'+' || c == u'-' || c == u'.' || c == u',' ||
-                               text.sliced(i).startsWith(point_) || text.sliced(i).startsWith(minus_);
+                               text.sliced(i).startsWith(point_) ||
+                               text.sliced(i).startsWith(minus_);
         if (!plausible) return false;
         if (std::none_of(text.begin() + i, text.end(), [](QChar ch) { return ch.isDigit(); })) {
             return false;
@@ -75,17 +77,19 @@ void foldCase(QString& texts, qsizetype from) {
     }
 }
 
-int compareNumbers(double a, double b) { return a < b ? -1 : (b < a ? 1 : 0); }
+int compareNumbers(double a, double b) {
+    return a < b ? -1 : (b < a ? 1 : 0);
+}
 
 } // namespace
 
 // The keys of one sorted column, one entry per display row, built once per sort.
 struct CellStore::SortKeys {
     SortMode mode = SortMode::None;
-    std::vector<double> number;        // numeric and generic sorts
-    std::vector<std::uint8_t> isText;  // generic sort: 1 when the cell sorts as text
-    QString texts;                     // text and generic sorts: every key text, one after another
-    std::vector<qsizetype> offset;     // start of each row's key text, plus the end
+    std::vector<double> number;       // numeric and generic sorts
+    std::vector<std::uint8_t> isText; // generic sort: 1 when the cell sorts as text
+    QString texts;                    // text and generic sorts: every key text, one after another
+    std::vector<qsizetype> offset;    // start of each row's key text, plus the end
 
     bool numeric() const {
         return mode == SortMode::NumericAscending || mode == SortMode::NumericDescending;
@@ -114,7 +118,8 @@ void CellStore::load(std::shared_ptr<const GridSource> source) {
     sourceColumns_ = source_ ? std::max(0, source_->columnCount()) : 0;
     columns_ = sourceColumns_;
     headers_.assign(std::size_t(columns_), QString());
-    for (int c = 0; c < columns_; ++c) headers_[std::size_t(c)] = source_->columnName(c);
+    for (int c = 0; c < columns_; ++c)
+        headers_[std::size_t(c)] = source_->columnName(c);
     overlay_.clear();
     order_.clear();
     order_.shrink_to_fit();
@@ -134,6 +139,14 @@ QString CellStore::text(int row, int column) const {
     if (const QString* w = written(id, column)) return *w;
     if (fromSource(id, column)) return source_->text(int(id), column);
     return {};
+}
+
+void CellStore::appendText(int row, int column, QString& out) const {
+    const std::uint32_t id = order_[std::size_t(row)];
+    if (const QString* w = written(id, column))
+        out += *w;
+    else if (fromSource(id, column))
+        source_->appendText(int(id), column, out);
 }
 
 void CellStore::setText(int row, int column, const QString& text) {
@@ -160,14 +173,16 @@ int CellStore::sourceRow(int row) const {
 }
 
 std::uint32_t CellStore::newBlankId() {
-    if (nextBlankId_ == std::numeric_limits<std::uint32_t>::max()) raiseError(ErrorNumber::Overflow);
+    if (nextBlankId_ == std::numeric_limits<std::uint32_t>::max())
+        raiseError(ErrorNumber::Overflow);
     return nextBlankId_++;
 }
 
 void CellStore::insertRows(int row, int count) {
     if (count <= 0) return;
     std::vector<std::uint32_t> ids(static_cast<std::size_t>(count));
-    for (auto& id : ids) id = newBlankId();
+    for (auto& id : ids)
+        id = newBlankId();
     order_.insert(order_.begin() + row, ids.begin(), ids.end());
 }
 
@@ -178,14 +193,16 @@ void CellStore::removeRows(int row, int count) {
     if (!overlay_.empty()) {
         if (std::size_t(count) * std::size_t(columns_) <= overlay_.size()) {
             for (auto it = first; it != last; ++it) {
-                for (int c = 0; c < columns_; ++c) overlay_.erase(cellKey(*it, c));
+                for (int c = 0; c < columns_; ++c)
+                    overlay_.erase(cellKey(*it, c));
             }
         } else {
             // Many rows against few written cells: one pass over the written cells instead.
             std::vector<std::uint32_t> gone(first, last);
             std::sort(gone.begin(), gone.end());
             std::erase_if(overlay_, [&](const auto& entry) {
-                return std::binary_search(gone.begin(), gone.end(), std::uint32_t(entry.first >> 32));
+                return std::binary_search(gone.begin(), gone.end(),
+                                          std::uint32_t(entry.first >> 32));
             });
         }
     }
@@ -194,9 +211,8 @@ void CellStore::removeRows(int row, int count) {
 
 void CellStore::setColumnCount(int count) {
     if (count < columns_) {
-        std::erase_if(overlay_, [&](const auto& entry) {
-            return int(std::uint32_t(entry.first)) >= count;
-        });
+        std::erase_if(overlay_,
+                      [&](const auto& entry) { return int(std::uint32_t(entry.first)) >= count; });
         sourceColumns_ = std::min(sourceColumns_, count);
     }
     headers_.resize(std::size_t(count));
@@ -226,8 +242,10 @@ void CellStore::buildKeys(SortKeys& keys, int column, SortMode mode) const {
         }
         if (keys.numeric() || keys.generic()) {
             scratch.clear();
-            if (w) scratch = *w;
-            else if (source) source_->appendText(int(id), column, scratch);
+            if (w)
+                scratch = *w;
+            else if (source)
+                source_->appendText(int(id), column, scratch);
             if (reader.read(scratch, number)) {
                 keys.number[i] = number;
             } else if (keys.generic()) {
@@ -237,8 +255,10 @@ void CellStore::buildKeys(SortKeys& keys, int column, SortMode mode) const {
             continue;
         }
         const qsizetype start = keys.texts.size();
-        if (w) keys.texts += *w;
-        else if (source) source_->appendText(int(id), column, keys.texts);
+        if (w)
+            keys.texts += *w;
+        else if (source)
+            source_->appendText(int(id), column, keys.texts);
         foldCase(keys.texts, start);
     }
     if (wantTexts) keys.offset[n] = keys.texts.size();
@@ -248,7 +268,8 @@ void CellStore::sort(int firstColumn, int lastColumn, SortMode mode) {
     const std::size_t n = order_.size();
     if (mode == SortMode::None || n < 2 || firstColumn > lastColumn) return;
     std::vector<SortKeys> keys(std::size_t(lastColumn - firstColumn + 1));
-    for (std::size_t k = 0; k < keys.size(); ++k) buildKeys(keys[k], firstColumn + int(k), mode);
+    for (std::size_t k = 0; k < keys.size(); ++k)
+        buildKeys(keys[k], firstColumn + int(k), mode);
 
     // The first key column rides along in each entry, so most comparisons never leave the array.
     struct Entry {
@@ -268,25 +289,31 @@ void CellStore::sort(int firstColumn, int lastColumn, SortMode mode) {
                             mode == SortMode::NumericDescending || mode == SortMode::TextDescending;
     std::stable_sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
         int c = 0;
-        if (a.isText != b.isText) c = a.isText < b.isText ? -1 : 1;
-        else if (a.key != b.key) c = a.key < b.key ? -1 : 1;
+        if (a.isText != b.isText)
+            c = a.isText < b.isText ? -1 : 1;
+        else if (a.key != b.key)
+            c = a.key < b.key ? -1 : 1;
         else {
             if (a.isText) c = lead.textAt(a.pos).compare(lead.textAt(b.pos));
-            for (std::size_t k = 1; c == 0 && k < keys.size(); ++k) c = keys[k].compare(a.pos, b.pos);
+            for (std::size_t k = 1; c == 0 && k < keys.size(); ++k)
+                c = keys[k].compare(a.pos, b.pos);
         }
         return descending ? c > 0 : c < 0;
     });
     std::vector<std::uint32_t> sorted(n);
-    for (std::size_t i = 0; i < n; ++i) sorted[i] = order_[entries[i].pos];
+    for (std::size_t i = 0; i < n; ++i)
+        sorted[i] = order_[entries[i].pos];
     order_.swap(sorted);
 }
 
 std::size_t CellStore::bytes() const {
     std::size_t total = sizeof(*this) + order_.capacity() * sizeof(std::uint32_t);
-    for (const QString& h : headers_) total += sizeof(QString) + std::size_t(h.capacity()) * 2;
+    for (const QString& h : headers_)
+        total += sizeof(QString) + std::size_t(h.capacity()) * 2;
     total += overlay_.bucket_count() * sizeof(void*);
     for (const auto& [key, text] : overlay_) {
-        total += sizeof(key) + sizeof(QString) + 2 * sizeof(void*) + std::size_t(text.capacity()) * 2;
+        total +=
+            sizeof(key) + sizeof(QString) + 2 * sizeof(void*) + std::size_t(text.capacity()) * 2;
     }
     return total;
 }

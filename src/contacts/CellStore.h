@@ -21,7 +21,7 @@ public:
         GenericDescending = 2, // numbers come before texts
         NumericAscending = 3,  // every cell as a number, a text that is none as 0
         NumericDescending = 4,
-        TextAscending = 5,     // texts ignoring case
+        TextAscending = 5, // texts ignoring case
         TextDescending = 6,
     };
 
@@ -41,6 +41,8 @@ public:
 
     // The text of a cell: written text, else the source's, else "" (blank rows, added columns).
     QString text(int row, int column) const;
+    // Appends text(row, column) to `out` without a string per cell (the writers' road).
+    void appendText(int row, int column, QString& out) const;
     // Writes a cell's text over whatever it showed; the text follows its row through sorts.
     void setText(int row, int column, const QString& text);
     // True when the cell's text was written since the load (by the operator or by code).

@@ -25,7 +25,8 @@ constexpr int defaultColWidthTwips = 960;
 bool movesFocusOnly(const QFocusEvent* event) {
     // Another window coming forward (a message box, another program) is no change of focus
     // inside the window, and the suite's controls hear nothing of it.
-    return event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason;
+    return event->reason() == Qt::ActiveWindowFocusReason ||
+           event->reason() == Qt::PopupFocusReason;
 }
 
 } // namespace
@@ -42,7 +43,8 @@ template <class Body> void FlexGrid::guarded(Body&& body) {
         }
     } catch (const std::exception& error) {
         try {
-            prompts().reportError(RuntimeError(51, QString::fromLocal8Bit(error.what()), Name()), Name());
+            prompts().reportError(RuntimeError(51, QString::fromLocal8Bit(error.what()), Name()),
+                                  Name());
         } catch (...) {
         }
     }
@@ -87,17 +89,23 @@ FlexGrid::FlexGrid(QWidget* parent)
     model_->insertBlankRows(0, 1);
 }
 
-FlexGrid::~FlexGrid() { setModel(nullptr); }
+FlexGrid::~FlexGrid() {
+    setModel(nullptr);
+}
 
-const CellStore& FlexGrid::cells() const { return model_->store(); }
+const CellStore& FlexGrid::cells() const {
+    return model_->store();
+}
 
 void FlexGrid::load(std::shared_ptr<const GridSource> source) {
     std::vector<int> widths;
-    for (int c = 0; c < Cols(); ++c) widths.push_back(columnWidth(c));
+    for (int c = 0; c < Cols(); ++c)
+        widths.push_back(columnWidth(c));
     model_->load(std::move(source));
     if (model_->columnCount() == 0) model_->setColumns(1);
     if (model_->rowCount() == 0) model_->insertBlankRows(0, 1);
-    for (int c = 0; c < std::min(Cols(), int(widths.size())); ++c) setColumnWidth(c, widths[std::size_t(c)]);
+    for (int c = 0; c < std::min(Cols(), int(widths.size())); ++c)
+        setColumnWidth(c, widths[std::size_t(c)]);
     row_ = rowSel_ = 1;
     col_ = colSel_ = 0;
     scrollToTop();
@@ -105,22 +113,32 @@ void FlexGrid::load(std::shared_ptr<const GridSource> source) {
     cellsChanged();
 }
 
-QString FlexGrid::Name() const { return objectName(); }
+QString FlexGrid::Name() const {
+    return objectName();
+}
 
-void FlexGrid::setName(const QString& name) { setObjectName(name); }
+void FlexGrid::setName(const QString& name) {
+    setObjectName(name);
+}
 
-int FlexGrid::Rows() const { return model_->rowCount() + 1; }
+int FlexGrid::Rows() const {
+    return model_->rowCount() + 1;
+}
 
 void FlexGrid::setRows(int rows) {
     if (rows < 2) raiseError(ErrorNumber::InvalidCall, Name());
     const int now = Rows();
-    if (rows > now) model_->insertBlankRows(now - 1, rows - now);
-    else if (rows < now) model_->removeDataRows(rows - 1, now - rows);
+    if (rows > now)
+        model_->insertBlankRows(now - 1, rows - now);
+    else if (rows < now)
+        model_->removeDataRows(rows - 1, now - rows);
     clampCell();
     cellsChanged();
 }
 
-int FlexGrid::Cols() const { return model_->columnCount(); }
+int FlexGrid::Cols() const {
+    return model_->columnCount();
+}
 
 void FlexGrid::setCols(int cols) {
     if (cols < 1) raiseError(ErrorNumber::InvalidCall, Name());
@@ -161,9 +179,13 @@ void FlexGrid::setTopRow(int row) {
     verticalScrollBar()->setValue(row - 1);
 }
 
-QString FlexGrid::Text() const { return model_->store().text(row_ - 1, col_); }
+QString FlexGrid::Text() const {
+    return model_->store().text(row_ - 1, col_);
+}
 
-void FlexGrid::setText(const QString& text) { model_->setCellText(row_ - 1, col_, text); }
+void FlexGrid::setText(const QString& text) {
+    model_->setCellText(row_ - 1, col_, text);
+}
 
 QString FlexGrid::TextMatrix(int row, int col) const {
     checkRow(row, 0);
@@ -174,8 +196,10 @@ QString FlexGrid::TextMatrix(int row, int col) const {
 void FlexGrid::setTextMatrix(int row, int col, const QString& text) {
     checkRow(row, 0);
     checkCol(col);
-    if (row == 0) model_->setHeaderText(col, text);
-    else model_->setCellText(row - 1, col, text);
+    if (row == 0)
+        model_->setHeaderText(col, text);
+    else
+        model_->setCellText(row - 1, col, text);
 }
 
 bool FlexGrid::isCellWritten(int row, int col) const {
@@ -203,23 +227,43 @@ QRect FlexGrid::currentCellRect() const {
     return cell.translated(viewport()->geometry().topLeft());
 }
 
-int FlexGrid::CellLeft() const { return toTwipsX(currentCellRect().left()); }
-int FlexGrid::CellTop() const { return toTwipsY(currentCellRect().top()); }
-int FlexGrid::CellWidth() const { return toTwipsX(currentCellRect().width()); }
-int FlexGrid::CellHeight() const { return toTwipsY(currentCellRect().height()); }
+int FlexGrid::CellLeft() const {
+    return toTwipsX(currentCellRect().left());
+}
+int FlexGrid::CellTop() const {
+    return toTwipsY(currentCellRect().top());
+}
+int FlexGrid::CellWidth() const {
+    return toTwipsX(currentCellRect().width());
+}
+int FlexGrid::CellHeight() const {
+    return toTwipsY(currentCellRect().height());
+}
 
-int FlexGrid::Left() const { return toTwipsX(x()); }
-void FlexGrid::setLeft(int twips) { move(toPixelsX(twips), y()); }
-int FlexGrid::Top() const { return toTwipsY(y()); }
-void FlexGrid::setTop(int twips) { move(x(), toPixelsY(twips)); }
-int FlexGrid::Width() const { return toTwipsX(width()); }
+int FlexGrid::Left() const {
+    return toTwipsX(x());
+}
+void FlexGrid::setLeft(int twips) {
+    move(toPixelsX(twips), y());
+}
+int FlexGrid::Top() const {
+    return toTwipsY(y());
+}
+void FlexGrid::setTop(int twips) {
+    move(x(), toPixelsY(twips));
+}
+int FlexGrid::Width() const {
+    return toTwipsX(width());
+}
 
 void FlexGrid::setWidth(int twips) {
     if (twips < 0) raiseError(ErrorNumber::InvalidCall, Name());
     resize(toPixelsX(twips), height());
 }
 
-int FlexGrid::Height() const { return toTwipsY(height()); }
+int FlexGrid::Height() const {
+    return toTwipsY(height());
+}
 
 void FlexGrid::setHeight(int twips) {
     if (twips < 0) raiseError(ErrorNumber::InvalidCall, Name());
@@ -254,6 +298,11 @@ void FlexGrid::SetFocus() {
 void FlexGrid::Sort(int mode) {
     if (mode < 0 || mode > 6) raiseError(ErrorNumber::InvalidCall, Name());
     if (mode == 0) return;
+    // A million rows take a moment: the operator sees the hourglass meanwhile.
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    struct Restore {
+        ~Restore() { QGuiApplication::restoreOverrideCursor(); }
+    } restore;
     model_->sortRows(std::min(col_, colSel_), std::max(col_, colSel_), CellStore::SortMode(mode));
     cellsChanged();
 }
@@ -301,7 +350,18 @@ void FlexGrid::headerEntered(int col) {
     setSelectionEnd(Rows() - 1, col);
 }
 
-void FlexGrid::cellsChanged() { viewport()->update(); }
+void FlexGrid::cellsChanged() {
+    // The writers move the current cell over every cell of a million rows: one repaint request
+    // until the grid paints, not one per move.
+    if (repaintQueued_) return;
+    repaintQueued_ = true;
+    viewport()->update();
+}
+
+void FlexGrid::paintEvent(QPaintEvent* event) {
+    repaintQueued_ = false;
+    QTableView::paintEvent(event);
+}
 
 void FlexGrid::clampCell() {
     row_ = std::min(row_, Rows() - 1);
@@ -326,12 +386,24 @@ bool FlexGrid::navigate(int keyCode, Qt::KeyboardModifiers modifiers) {
     const int lastRow = Rows() - 1;
     const int lastCol = Cols() - 1;
     switch (keyCode) {
-    case KeyCode::Up: row = std::max(1, row - 1); break;
-    case KeyCode::Down: row = std::min(lastRow, row + 1); break;
-    case KeyCode::Left: col = std::max(0, col - 1); break;
-    case KeyCode::Right: col = std::min(lastCol, col + 1); break;
-    case KeyCode::PageUp: row = std::max(1, row - pageRows()); break;
-    case KeyCode::PageDown: row = std::min(lastRow, row + pageRows()); break;
+    case KeyCode::Up:
+        row = std::max(1, row - 1);
+        break;
+    case KeyCode::Down:
+        row = std::min(lastRow, row + 1);
+        break;
+    case KeyCode::Left:
+        col = std::max(0, col - 1);
+        break;
+    case KeyCode::Right:
+        col = std::min(lastCol, col + 1);
+        break;
+    case KeyCode::PageUp:
+        row = std::max(1, row - pageRows());
+        break;
+    case KeyCode::PageDown:
+        row = std::min(lastRow, row + pageRows());
+        break;
     case KeyCode::Home:
         if (control) row = 1;
         col = 0;
@@ -340,7 +412,8 @@ bool FlexGrid::navigate(int keyCode, Qt::KeyboardModifiers modifiers) {
         if (control) row = lastRow;
         col = lastCol;
         break;
-    default: return false;
+    default:
+        return false;
     }
     if (extend) {
         setSelectionEnd(row, col);
@@ -388,10 +461,12 @@ void FlexGrid::mousePressEvent(QMouseEvent* event) {
     const QModelIndex index = indexAt(event->position().toPoint());
     if (!index.isValid()) return;
     guarded([&] {
-        if (event->modifiers() & Qt::ShiftModifier) setSelectionEnd(index.row() + 1, index.column());
+        if (event->modifiers() & Qt::ShiftModifier)
+            setSelectionEnd(index.row() + 1, index.column());
         // No scrolling under the mouse: a cell half in sight stays put, so the second press of
         // a double click lands on the same cell (the editor scrolls a covered cell itself).
-        else moveCurrent(index.row() + 1, index.column(), Scroll::No);
+        else
+            moveCurrent(index.row() + 1, index.column(), Scroll::No);
     });
 }
 
@@ -454,9 +529,13 @@ int FlexGrid::toTwipsY(int pixels) const {
     return int(std::lround(Twips::fromPixels(pixels, logicalDpiY())));
 }
 
-int FlexGrid::toPixelsX(int twips) const { return Twips::toPixels(twips, logicalDpiX()); }
+int FlexGrid::toPixelsX(int twips) const {
+    return Twips::toPixels(twips, logicalDpiX());
+}
 
-int FlexGrid::toPixelsY(int twips) const { return Twips::toPixels(twips, logicalDpiY()); }
+int FlexGrid::toPixelsY(int twips) const {
+    return Twips::toPixels(twips, logicalDpiY());
+}
 
 void FlexGrid::setRowTint(int row, const QColor& colour) {
     if (row >= 1 && row < Rows()) model_->setRowTint(row - 1, colour);

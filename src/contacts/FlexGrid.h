@@ -33,9 +33,11 @@ public:
     QString Name() const;
     void setName(const QString& name);
 
+    // Rows, the header included.
     int Rows() const;
     // Growing adds blank rows at the bottom, shrinking drops the last rows; at least 2.
     void setRows(int rows);
+    // Columns.
     int Cols() const;
     // Growing adds blank columns at the right, shrinking drops the last columns; at least 1.
     void setCols(int cols);
@@ -69,16 +71,18 @@ public:
     // True when a data cell's text was written (by the operator's edits or by code) since the load.
     bool isCellWritten(int row, int col) const;
 
+    // A column's width in twips (as the view rounds it to pixels); -1 sets the default width.
     int ColWidth(int col) const;
     void setColWidth(int col, int twips);
 
-    // The current cell's rectangle, relative to the grid's own top-left corner.
+    // The current cell's rectangle in twips, relative to the grid's own top-left corner (also
+    // when the cell is scrolled out of sight).
     int CellLeft() const;
     int CellTop() const;
     int CellWidth() const;
     int CellHeight() const;
 
-    // The grid's geometry within its parent.
+    // The grid's geometry within its parent, in twips; a negative width or height raises 5.
     int Left() const;
     void setLeft(int twips);
     int Top() const;
@@ -108,13 +112,17 @@ public:
     const CellStore& cells() const;
 
 Q_SIGNALS:
+    // The left button pressed and released over the data area.
     void Click();
+    // A double click on a data cell, which the first press made the current cell.
     void DblClick();
     // A typed character; a handler may change it or drop it (0).
     void KeyPress(int& keyAscii);
     // A key pressed, by the platform's key code; shift: 1 Shift, 2 Ctrl, 4 Alt. Setting the code
     // to 0 drops the key's own action (moving the current cell).
     void KeyDown(int& keyCode, int shift);
+    // The focus came into / went out of the grid within its window (not when another window comes
+    // forward, such as a message box).
     void GotFocus();
     void LostFocus();
     // Raised just before the current cell changes (mouse, keyboard, setRow/setCol), while Row and
@@ -131,6 +139,7 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     enum class Scroll { No, ToCell };
@@ -160,4 +169,5 @@ private:
     int colSel_ = 0;
     bool inLeaveCell_ = false;
     bool dragging_ = false;
+    bool repaintQueued_ = false;
 };

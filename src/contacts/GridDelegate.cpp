@@ -15,9 +15,10 @@ void GridDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelInd
     QStyledItemDelegate::initStyleOption(option, index);
     const int row = index.row() + 1;
     const int col = index.column();
-    const bool inSelection =
-        row >= std::min(grid_.Row(), grid_.RowSel()) && row <= std::max(grid_.Row(), grid_.RowSel()) &&
-        col >= std::min(grid_.Col(), grid_.ColSel()) && col <= std::max(grid_.Col(), grid_.ColSel());
+    const bool inSelection = row >= std::min(grid_.Row(), grid_.RowSel()) &&
+                             row <= std::max(grid_.Row(), grid_.RowSel()) &&
+                             col >= std::min(grid_.Col(), grid_.ColSel()) &&
+                             col <= std::max(grid_.Col(), grid_.ColSel());
     // As the suite's grid shows it: the current cell is framed, not highlighted.
     option->state.setFlag(QStyle::State_Selected, inSelection && !isCurrent(index));
     option->state.setFlag(QStyle::State_HasFocus, false);

@@ -13,16 +13,19 @@ int GridModel::columnCount(const QModelIndex& parent) const {
 QVariant GridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
     switch (role) {
-    case Qt::DisplayRole: return store_.text(index.row(), index.column());
+    case Qt::DisplayRole:
+        return store_.text(index.row(), index.column());
     case Qt::TextAlignmentRole: {
         const Qt::Alignment side =
             store_.readsAsNumber(index.row(), index.column()) ? Qt::AlignRight : Qt::AlignLeft;
-        return QVariant::fromValue(side | Qt::AlignVCenter);
+        // As an int: what every delegate of this Qt reads back.
+        return int(side | Qt::AlignVCenter);
     }
     case Qt::BackgroundRole:
         if (index.row() == tintRow_ && tint_.isValid()) return tint_;
         return {};
-    default: return {};
+    default:
+        return {};
     }
 }
 

@@ -22,7 +22,8 @@ public:
     // The display text, and the alignment (numbers right, texts left).
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     // The header texts of the columns; rows have none.
-    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
     // Replaces the content with a source's rows (a reset).

@@ -2,6 +2,10 @@
 
 #include "shared/Variant.h"
 
-GridSource::Kind GridSource::sortKind(int, int, double&) const { return Kind::Text; }
+GridSource::Kind GridSource::sortKind(int, int, double&) const {
+    return Kind::Text;
+}
 
-QString GridSource::displayText(const Variant& value) { return value.toDisplayString(); }
+QString GridSource::displayText(const Variant& value) {
+    return value.toDisplayString();
+}

@@ -5,8 +5,10 @@
 class Variant;
 
 // The rows a grid shows, read in place: the grid keeps the source shared and never copies its
-// cells. The data control implements it over a recordset's rows. Rows and columns count from 0;
-// the grid only asks for cells inside rowCount() x columnCount(), and never writes a source.
+// cells. The data control implements it over a recordset's rows. Rows and columns count from 0.
+// The grid reads rowCount() and columnCount() once, at its load, and then asks only for cells
+// inside them, so those rows must stay where they are until the next load (rows appended after
+// them are not seen). The grid never writes a source.
 class GridSource {
 public:
     // How a cell takes part in the numeric and generic sorts.

@@ -1,6 +1,6 @@
-#include "TableSource.h"
-#include "QtPrinters.h"
 #include "contacts/CellStore.h"
+#include "QtPrinters.h"
+#include "TableSource.h"
 
 #include <QLocale>
 #include <algorithm>
@@ -21,7 +21,8 @@ protected:
 
     static QStringList column(const CellStore& store, int c) {
         QStringList out;
-        for (int r = 0; r < store.rowCount(); ++r) out << store.text(r, c);
+        for (int r = 0; r < store.rowCount(); ++r)
+            out << store.text(r, c);
         return out;
     }
 
@@ -32,7 +33,8 @@ private:
 // One text column; every cell a text, so the grid reads it as the operator would.
 std::shared_ptr<TableSource> texts(const QStringList& cells) {
     std::vector<std::vector<Variant>> rows;
-    for (const QString& t : cells) rows.push_back({Variant(t), Variant(int(rows.size()))});
+    for (const QString& t : cells)
+        rows.push_back({Variant(t), Variant(int(rows.size()))});
     return std::make_shared<TableSource>(QStringList{QStringLiteral("valor"), QStringLiteral("n")},
                                          std::move(rows));
 }
@@ -86,7 +88,8 @@ TEST_F(CellStoreTest, WrittenTextsAndBlankRowsFollowTheirRows) {
     store.setText(40, 0, QStringLiteral("perdido"));
     store.removeRows(4, 50);
     store.insertRows(4, 50);
-    for (int r = 4; r < 54; ++r) ASSERT_EQ(store.text(r, 0), QString());
+    for (int r = 4; r < 54; ++r)
+        ASSERT_EQ(store.text(r, 0), QString());
     EXPECT_EQ(store.text(54, 1), QStringLiteral("escrito")); // "c" is below the new rows
 }
 
@@ -105,8 +108,8 @@ TEST_F(CellStoreTest, DroppedColumnsComeBackBlank) {
 }
 
 TEST_F(CellStoreTest, EachModeOrdersMixedNumbersAndTexts) {
-    const QStringList cells{u"10"_s, u"b"_s, u"9"_s, u"Abc"_s, u""_s, u"-2,5"_s,
-                            u"abc"_s, u"100"_s, u"B"_s, u"x1"_s};
+    const QStringList cells{u"10"_s,   u"b"_s,   u"9"_s,   u"Abc"_s, u""_s,
+                            u"-2,5"_s, u"abc"_s, u"100"_s, u"B"_s,   u"x1"_s};
     auto sorted = [&](Mode mode) {
         CellStore store;
         store.load(texts(cells));
@@ -116,41 +119,48 @@ TEST_F(CellStoreTest, EachModeOrdersMixedNumbersAndTexts) {
     EXPECT_EQ(sorted(Mode::None), cells);
     // Numbers by value ("100" after "10" and "9"), then texts case-sensitively.
     EXPECT_EQ(sorted(Mode::GenericAscending),
-              (QStringList{u"-2,5"_s, u"9"_s, u"10"_s, u"100"_s, u""_s, u"Abc"_s, u"B"_s,
-                           u"abc"_s, u"b"_s, u"x1"_s}));
+              (QStringList{u"-2,5"_s, u"9"_s, u"10"_s, u"100"_s, u""_s, u"Abc"_s, u"B"_s, u"abc"_s,
+                           u"b"_s, u"x1"_s}));
     EXPECT_EQ(sorted(Mode::GenericDescending),
-              (QStringList{u"x1"_s, u"b"_s, u"abc"_s, u"B"_s, u"Abc"_s, u""_s, u"100"_s,
-                           u"10"_s, u"9"_s, u"-2,5"_s}));
+              (QStringList{u"x1"_s, u"b"_s, u"abc"_s, u"B"_s, u"Abc"_s, u""_s, u"100"_s, u"10"_s,
+                           u"9"_s, u"-2,5"_s}));
     // Every text that is no number counts as 0; equal keys keep their order.
     EXPECT_EQ(sorted(Mode::NumericAscending),
-              (QStringList{u"-2,5"_s, u"b"_s, u"Abc"_s, u""_s, u"abc"_s, u"B"_s, u"x1"_s,
-                           u"9"_s, u"10"_s, u"100"_s}));
+              (QStringList{u"-2,5"_s, u"b"_s, u"Abc"_s, u""_s, u"abc"_s, u"B"_s, u"x1"_s, u"9"_s,
+                           u"10"_s, u"100"_s}));
     EXPECT_EQ(sorted(Mode::NumericDescending),
-              (QStringList{u"100"_s, u"10"_s, u"9"_s, u"b"_s, u"Abc"_s, u""_s, u"abc"_s,
-                           u"B"_s, u"x1"_s, u"-2,5"_s}));
+              (QStringList{u"100"_s, u"10"_s, u"9"_s, u"b"_s, u"Abc"_s, u""_s, u"abc"_s, u"B"_s,
+                           u"x1"_s, u"-2,5"_s}));
     // Case is ignored, and "Abc"/"abc", "b"/"B" stay in their order.
     EXPECT_EQ(sorted(Mode::TextAscending),
-              (QStringList{u""_s, u"-2,5"_s, u"10"_s, u"100"_s, u"9"_s, u"Abc"_s, u"abc"_s,
-                           u"b"_s, u"B"_s, u"x1"_s}));
+              (QStringList{u""_s, u"-2,5"_s, u"10"_s, u"100"_s, u"9"_s, u"Abc"_s, u"abc"_s, u"b"_s,
+                           u"B"_s, u"x1"_s}));
     EXPECT_EQ(sorted(Mode::TextDescending),
-              (QStringList{u"x1"_s, u"b"_s, u"B"_s, u"Abc"_s, u"abc"_s, u"9"_s, u"100"_s,
-                           u"10"_s, u"-2,5"_s, u""_s}));
+              (QStringList{u"x1"_s, u"b"_s, u"B"_s, u"Abc"_s, u"abc"_s, u"9"_s, u"100"_s, u"10"_s,
+                           u"-2,5"_s, u""_s}));
 }
 
 TEST_F(CellStoreTest, TypedNumbersSortByValueAndTextsByTheirWholeLength) {
     // Typed numbers (negative, zero, huge) and texts that share their first letters: the keys
     // kept beside each row must not decide what only the whole value can.
-    std::vector<std::vector<Variant>> rows{
-        {Variant(3.0)}, {Variant(-0.0)}, {Variant(0)}, {Variant(-1e300)}, {Variant(1e300)},
-        {Variant(-7)}, {Variant(QStringLiteral("abcdz"))}, {Variant(QStringLiteral("abcda"))},
-        {Variant(QStringLiteral("abcd"))}, {Variant(QStringLiteral("ÁRBOL"))},
-        {Variant(QStringLiteral("árbol"))}, {Variant::null()}};
+    std::vector<std::vector<Variant>> rows{{Variant(3.0)},
+                                           {Variant(-0.0)},
+                                           {Variant(0)},
+                                           {Variant(-1e300)},
+                                           {Variant(1e300)},
+                                           {Variant(-7)},
+                                           {Variant(QStringLiteral("abcdz"))},
+                                           {Variant(QStringLiteral("abcda"))},
+                                           {Variant(QStringLiteral("abcd"))},
+                                           {Variant(QStringLiteral("ÁRBOL"))},
+                                           {Variant(QStringLiteral("árbol"))},
+                                           {Variant::null()}};
     CellStore store;
     store.load(std::make_shared<TableSource>(QStringList{u"v"_s}, rows));
     store.sort(0, 0, Mode::GenericAscending);
-    EXPECT_EQ(column(store, 0), (QStringList{u"-1E+300"_s, u"-7"_s, u"0"_s, u"0"_s, u"3"_s,
-                                              u"1E+300"_s, u""_s, u"abcd"_s, u"abcda"_s,
-                                              u"abcdz"_s, u"ÁRBOL"_s, u"árbol"_s}))
+    EXPECT_EQ(column(store, 0),
+              (QStringList{u"-1E+300"_s, u"-7"_s, u"0"_s, u"0"_s, u"3"_s, u"1E+300"_s, u""_s,
+                           u"abcd"_s, u"abcda"_s, u"abcdz"_s, u"ÁRBOL"_s, u"árbol"_s}))
         << column(store, 0).join(u'|').toStdString();
     EXPECT_EQ(store.sourceRow(2), 1); // -0 and 0 are equal: their order stays
     store.sort(0, 0, Mode::TextDescending);
@@ -163,8 +173,8 @@ TEST_F(CellStoreTest, SortsBySeveralColumnsLeftToRightAndMatchesAPlainStableSort
     std::vector<std::vector<Variant>> rows;
     const QStringList words{u"ana"_s, u"Ana"_s, u"anabel"_s, u"anab"_s, u"12"_s, u"x"_s};
     for (int i = 0; i < 2000; ++i) {
-        rows.push_back({Variant(words[int(random() % words.size())]), Variant(int(random() % 5)),
-                        Variant(i)});
+        rows.push_back(
+            {Variant(words[int(random() % words.size())]), Variant(int(random() % 5)), Variant(i)});
     }
     CellStore store;
     store.load(std::make_shared<TableSource>(QStringList{u"a"_s, u"b"_s, u"orden"_s}, rows));
@@ -175,7 +185,9 @@ TEST_F(CellStoreTest, SortsBySeveralColumnsLeftToRightAndMatchesAPlainStableSort
     std::vector<int> expected(rows.size());
     std::iota(expected.begin(), expected.end(), 0);
     auto key = [&](int r, int c) {
-        return (r == 3 && c == 1 ? QStringLiteral("-1") : rows[std::size_t(r)][std::size_t(c)].toDisplayString()).toCaseFolded();
+        return (r == 3 && c == 1 ? QStringLiteral("-1")
+                                 : rows[std::size_t(r)][std::size_t(c)].toDisplayString())
+            .toCaseFolded();
     };
     std::stable_sort(expected.begin(), expected.end(), [&](int a, int b) {
         const int c0 = key(a, 0).compare(key(b, 0));

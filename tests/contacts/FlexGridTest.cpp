@@ -1,6 +1,6 @@
+#include "contacts/FlexGrid.h"
 #include "QtPrinters.h"
 #include "TableSource.h"
-#include "contacts/FlexGrid.h"
 #include "shared/RuntimeError.h"
 #include "shared/Twips.h"
 
@@ -43,8 +43,9 @@ protected:
         other_ = new QLineEdit(&window_);
         other_->setGeometry(8, 8, 100, 24);
         grid_->load(contacts());
-        QObject::connect(grid_, &FlexGrid::LeaveCell, grid_,
-                         [this] { leaves_.push_back({grid_->Row(), grid_->Col()}); });
+        QObject::connect(grid_, &FlexGrid::LeaveCell, grid_, [this] {
+            leaves_.push_back({grid_->Row(), grid_->Col()});
+        });
         window_.show();
         window_.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
@@ -59,7 +60,8 @@ protected:
     }
     QStringList column(int col) const {
         QStringList out;
-        for (int r = 0; r < grid_->Rows(); ++r) out << grid_->TextMatrix(r, col);
+        for (int r = 0; r < grid_->Rows(); ++r)
+            out << grid_->TextMatrix(r, col);
         return out;
     }
     static long errorOf(const std::function<void()>& body) {
@@ -89,6 +91,9 @@ TEST_F(FlexGridTest, LoadShowsTheFieldNamesAsTheHeaderAndEveryRow) {
     EXPECT_EQ(grid_->horizontalHeader()->model()->headerData(1, Qt::Horizontal), u"nombre"_s);
     EXPECT_EQ(grid_->TextMatrix(10, 1), u"Nombre 10"_s);
     EXPECT_EQ(grid_->TextMatrix(3, 2), u"4,5"_s);
+    // Numbers to the right, texts to the left, as the suite's grid aligns them.
+    EXPECT_TRUE(grid_->model()->index(2, 2).data(Qt::TextAlignmentRole).toInt() & Qt::AlignRight);
+    EXPECT_TRUE(grid_->model()->index(2, 1).data(Qt::TextAlignmentRole).toInt() & Qt::AlignLeft);
     EXPECT_EQ(grid_->Row(), 1);
     EXPECT_EQ(grid_->Col(), 0);
     EXPECT_TRUE(grid_->font().family().startsWith(u"Arial"_s) ||
@@ -132,17 +137,22 @@ TEST_F(FlexGridTest, TextMatrixAndTextReadAndWriteCells) {
 }
 
 TEST_F(FlexGridTest, AddItemRemoveItemAndRowsKeepTheRowNumbers) {
+    // Insert on row 5 of a 10-row grid: blank row 5, the old row 5 becomes 6, a blank row at the
+    // end (12 rows).
+    grid_->load(contacts(9));
     grid_->setRow(5);
     grid_->AddItem(QString(), grid_->Row());
-    EXPECT_EQ(grid_->Rows(), 12);
+    EXPECT_EQ(grid_->Rows(), 11);
     EXPECT_EQ(grid_->Row(), 5); // now names the new row
     EXPECT_EQ(grid_->TextMatrix(5, 0), QString());
     EXPECT_EQ(grid_->TextMatrix(6, 0), u"5"_s);
     EXPECT_EQ(grid_->TextMatrix(4, 0), u"4"_s);
     grid_->setRows(grid_->Rows() + 1);
-    EXPECT_EQ(grid_->Rows(), 13);
-    EXPECT_EQ(grid_->TextMatrix(11, 0), u"10"_s);
-    EXPECT_EQ(grid_->TextMatrix(12, 1), QString());
+    EXPECT_EQ(grid_->Rows(), 12);
+    EXPECT_EQ(grid_->TextMatrix(10, 0), u"9"_s);
+    EXPECT_EQ(grid_->TextMatrix(11, 1), QString());
+    EXPECT_EQ(grid_->Row(), 5);
+    grid_->setRows(13);
 
     grid_->AddItem(u"99\tNueva\t\textra"_s);
     EXPECT_EQ(grid_->Rows(), 14);
@@ -169,8 +179,9 @@ TEST_F(FlexGridTest, AddItemRemoveItemAndRowsKeepTheRowNumbers) {
 
 TEST_F(FlexGridTest, SortReordersTheDataRowsByTheSelectedColumns) {
     const std::vector<std::vector<Variant>> cells{
-        {Variant(u"b"_s), Variant(2)},   {Variant(u"10"_s), Variant(1)}, {Variant(u"A"_s), Variant(2)},
-        {Variant(u"9"_s), Variant(1)},   {Variant(u"a"_s), Variant(1)},  {Variant(u"-1,5"_s), Variant(2)}};
+        {Variant(u"b"_s), Variant(2)}, {Variant(u"10"_s), Variant(1)},
+        {Variant(u"A"_s), Variant(2)}, {Variant(u"9"_s), Variant(1)},
+        {Variant(u"a"_s), Variant(1)}, {Variant(u"-1,5"_s), Variant(2)}};
     auto load = [&] {
         grid_->load(std::make_shared<TableSource>(QStringList{u"texto"_s, u"grupo"_s}, cells));
     };
@@ -199,7 +210,8 @@ TEST_F(FlexGridTest, SortReordersTheDataRowsByTheSelectedColumns) {
     grid_->setCol(1);
     grid_->setColSel(0);
     grid_->Sort(5);
-    EXPECT_EQ(column(0), (QStringList{u"texto"_s, u"-1,5"_s, u"10"_s, u"9"_s, u"a"_s, u"A"_s, u"b"_s}));
+    EXPECT_EQ(column(0),
+              (QStringList{u"texto"_s, u"-1,5"_s, u"10"_s, u"9"_s, u"a"_s, u"A"_s, u"b"_s}));
     EXPECT_EQ(column(1), (QStringList{u"grupo"_s, u"2"_s, u"1"_s, u"1"_s, u"1"_s, u"2"_s, u"2"_s}));
 
     // A header click selects its column; the sort follows it.
@@ -250,7 +262,8 @@ TEST_F(FlexGridTest, LeaveCellComesBeforeEveryMoveWithTheCellBeingLeft) {
     QObject::disconnect(drop);
 
     // A handler may touch the grid while it is left (the editor writes the cell it covered).
-    auto write = QObject::connect(grid_, &FlexGrid::LeaveCell, grid_, [this] { grid_->setText(u"dejada"_s); });
+    auto write = QObject::connect(grid_, &FlexGrid::LeaveCell, grid_,
+                                  [this] { grid_->setText(u"dejada"_s); });
     QTest::keyClick(grid_, Qt::Key_Down);
     EXPECT_EQ(grid_->TextMatrix(7, 2), u"dejada"_s);
     EXPECT_EQ(grid_->Row(), 8);
@@ -262,16 +275,27 @@ TEST_F(FlexGridTest, KeysArriveWithThePlatformCodes) {
     std::vector<int> presses;
     QObject::connect(grid_, &FlexGrid::KeyDown, grid_,
                      [&](int& code, int shift) { downs.emplace_back(code, shift); });
-    QObject::connect(grid_, &FlexGrid::KeyPress, grid_, [&](int& ascii) { presses.push_back(ascii); });
+    QObject::connect(grid_, &FlexGrid::KeyPress, grid_,
+                     [&](int& ascii) { presses.push_back(ascii); });
     grid_->setFocus();
-    const std::vector<Qt::Key> keys{Qt::Key_Return, Qt::Key_Escape, Qt::Key_Up,    Qt::Key_Down,
+    const std::vector<Qt::Key> keys{Qt::Key_Return, Qt::Key_Escape, Qt::Key_Up,   Qt::Key_Down,
                                     Qt::Key_Insert, Qt::Key_Delete, Qt::Key_Enter};
-    for (Qt::Key key : keys) QTest::keyClick(grid_, key);
+    for (Qt::Key key : keys)
+        QTest::keyClick(grid_, key);
     QTest::keyClick(grid_, Qt::Key_A);
     QTest::keyClick(grid_, 'A', Qt::ShiftModifier); // Shift is a key of its own, code 16
     QTest::keyClick(grid_, 'x');
-    EXPECT_EQ(downs, (std::vector<std::pair<int, int>>{{13, 0}, {27, 0}, {38, 0}, {40, 0}, {45, 0},
-                                                        {46, 0}, {13, 0}, {65, 0}, {16, 1}, {65, 1}, {88, 0}}));
+    EXPECT_EQ(downs, (std::vector<std::pair<int, int>>{{13, 0},
+                                                       {27, 0},
+                                                       {38, 0},
+                                                       {40, 0},
+                                                       {45, 0},
+                                                       {46, 0},
+                                                       {13, 0},
+                                                       {65, 0},
+                                                       {16, 1},
+                                                       {65, 1},
+                                                       {88, 0}}));
     EXPECT_EQ(presses, (std::vector<int>{13, 27, 13, 'a', 'A', 'x'}));
 }
 
@@ -299,8 +323,9 @@ TEST_F(FlexGridTest, MouseClicksAndDoubleClicksAreReported) {
 
     // A drag stretches the selection and leaves the current cell where the press was.
     QTest::mousePress(grid_->viewport(), Qt::LeftButton, {}, cellCenter(2, 0));
-    QMouseEvent move(QEvent::MouseMove, cellCenter(4, 2), grid_->viewport()->mapToGlobal(cellCenter(4, 2)),
-                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, cellCenter(4, 2),
+                     grid_->viewport()->mapToGlobal(cellCenter(4, 2)), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
     QApplication::sendEvent(grid_->viewport(), &move);
     QTest::mouseRelease(grid_->viewport(), Qt::LeftButton, {}, cellCenter(4, 2));
     EXPECT_EQ(grid_->Row(), 2);
@@ -336,7 +361,8 @@ TEST_F(FlexGridTest, CellGeometryIsTheViewsCellInTwipsRelativeToTheGrid) {
 
     grid_->setRow(3);
     grid_->setCol(1);
-    const QRect cell = grid_->visualRect(grid_->model()->index(2, 1)).translated(grid_->viewport()->pos());
+    const QRect cell =
+        grid_->visualRect(grid_->model()->index(2, 1)).translated(grid_->viewport()->pos());
     EXPECT_EQ(grid_->CellLeft(), twipsX(cell.left()));
     EXPECT_EQ(grid_->CellTop(), twipsY(cell.top()));
     EXPECT_EQ(grid_->CellWidth(), twipsX(cell.width()));
@@ -349,7 +375,8 @@ TEST_F(FlexGridTest, CellGeometryIsTheViewsCellInTwipsRelativeToTheGrid) {
     QLineEdit editor(&window_);
     editor.setGeometry(Twips::toPixels(grid_->Left() + grid_->CellLeft(), dpiX),
                        Twips::toPixels(grid_->Top() + grid_->CellTop(), dpiY),
-                       Twips::toPixels(grid_->CellWidth(), dpiX), Twips::toPixels(grid_->CellHeight(), dpiY));
+                       Twips::toPixels(grid_->CellWidth(), dpiX),
+                       Twips::toPixels(grid_->CellHeight(), dpiY));
     EXPECT_EQ(editor.geometry(), cell.translated(grid_->pos()));
 
     grid_->setLeft(1800);

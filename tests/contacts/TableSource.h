@@ -23,13 +23,18 @@ public:
         case Variant::Type::Integer:
         case Variant::Type::Double:
         case Variant::Type::Currency:
-        case Variant::Type::Date: number = v.toDouble(); return Kind::Number;
-        default: return Kind::Text;
+        case Variant::Type::Date:
+            number = v.toDouble();
+            return Kind::Number;
+        default:
+            return Kind::Text;
         }
     }
 
 private:
-    const Variant& cell(int row, int column) const { return rows_[std::size_t(row)][std::size_t(column)]; }
+    const Variant& cell(int row, int column) const {
+        return rows_[std::size_t(row)][std::size_t(column)];
+    }
 
     QStringList names_;
     std::vector<std::vector<Variant>> rows_;
