@@ -30,6 +30,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QToolBar>
+#include <algorithm>
 #include <cmath>
 
 static void initContactsResources() { Q_INIT_RESOURCE(contacts); }
@@ -74,6 +75,11 @@ FrmContactos::FrmContactos(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("FrmContactos"));
     setWindowTitle(QStringLiteral("CONTACTOS"));
     resize(px(8250), px(4635));
+    // The window was laid out for the suite's 8-point sans-serif font.
+    QFont windowFont(QStringLiteral("MS Sans Serif"));
+    windowFont.setStyleHint(QFont::SansSerif);
+    windowFont.setPointSize(8);
+    setFont(windowFont);
 
     data1 = new DataControl(this);
 
@@ -85,7 +91,10 @@ FrmContactos::FrmContactos(QWidget* parent) : QWidget(parent) {
 
     Toolbar2 = place(new QToolBar(FrmPlanilla), 4920, 120, 1095, 390);
     Toolbar2->setObjectName(QStringLiteral("Toolbar2"));
-    Toolbar2->setIconSize(QSize(px(330), px(330)));
+    Toolbar2->setMovable(false);
+    Toolbar2->setFloatable(false);
+    Toolbar2->setContentsMargins(0, 0, 0, 0);
+    Toolbar2->setIconSize(QSize(px(240), px(240)));
     auto button = [&](const QString& key, const QString& tip, const char* icon) {
         QAction* a = Toolbar2->addAction(QIcon(QString::fromLatin1(icon)), key);
         a->setObjectName(key);
@@ -96,12 +105,15 @@ FrmContactos::FrmContactos(QWidget* parent) : QWidget(parent) {
     actFiltro = button(QStringLiteral("Filtro"), QStringLiteral("Filtro"), ":/contacts/icons/filtro.png");
     actHtm = button(QStringLiteral("HTM"), QStringLiteral("Generar Archivo HTML"), ":/contacts/icons/htm.png");
     actExcel = button(QStringLiteral("Excel"), QStringLiteral("Generar Archivo Excel"), ":/contacts/icons/excel.png");
+    // Wide enough for its three buttons whatever the style's margins.
+    Toolbar2->resize(std::max(Toolbar2->width(), Toolbar2->sizeHint().width()), Toolbar2->height());
 
     DataGrid1 = new FlexGrid(FrmPlanilla);
     DataGrid1->setName(QStringLiteral("DataGrid1"));
     DataGrid1->setGeometry(px(120), px(720), px(7935), px(3255));
     QFont arial(QStringLiteral("Arial"));
     arial.setStyleHint(QFont::SansSerif);
+    arial.setPointSize(8);
     DataGrid1->setFont(arial);
 
     TxtEdit = place(new QLineEdit(FrmPlanilla), 1320, 960, 975, 285);
@@ -382,7 +394,8 @@ void FrmContactos::Toolbar2_ButtonClick(const QString& key) {
             break;
         }
         case ExportNames::Writer::Excel: {
-            QFile::remove(name);
+            // The writer replaces an old file only once the new one is complete, so the old one is
+            // not deleted first: a cancelled or failed export keeps it.
             ExcelExport::Options options;
             options.progress = progress;
             const ExcelExport::Result result = ExcelExport::write(name, data1->Recordset(), windowTitle(), options);

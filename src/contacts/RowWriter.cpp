@@ -34,7 +34,7 @@ QString RowWriter::sentenciaRegistro(const QString& table, const QString& key) {
 }
 
 QString RowWriter::storedText(int row, int column) const {
-    const int source = grid_.cells().sourceRow(row);
+    const int source = grid_.cells().sourceRow(row - 1);
     if (source < 0 || !loaded_) return {};
     const auto it = written_.find((long long)(source) << 16 | column);
     if (it != written_.end()) return it->second;
@@ -42,7 +42,7 @@ QString RowWriter::storedText(int row, int column) const {
 }
 
 void RowWriter::remember(int row, int column, const QString& text) {
-    const int source = grid_.cells().sourceRow(row);
+    const int source = grid_.cells().sourceRow(row - 1);
     if (source >= 0) written_[(long long)(source) << 16 | column] = text;
 }
 
@@ -60,7 +60,7 @@ bool RowWriter::writeExisting(int row) {
     const int first = state_.gTieneId ? 1 : 0;
     std::vector<int> changed;
     for (int c = first; c < grid_.Cols(); ++c) {
-        const bool fromSource = grid_.cells().sourceRow(row) >= 0;
+        const bool fromSource = grid_.cells().sourceRow(row - 1) >= 0;
         if (fromSource ? grid_.TextMatrix(row, c) != storedText(row, c) : grid_.isCellWritten(row, c)) changed.push_back(c);
     }
     if (changed.empty()) return true;
@@ -93,7 +93,7 @@ bool RowWriter::writeExisting(int row) {
             ado::Field field = registro_->Fields(c);
             const QString now = GridSource::displayText(field.Value());
             const QString before = storedText(row, c);
-            if (grid_.cells().sourceRow(row) >= 0 && now != before && now != text) {
+            if (grid_.cells().sourceRow(row - 1) >= 0 && now != before && now != text) {
                 const int answer = prompts().message(
                     QStringLiteral("Otro usuario modificó el campo %1 de este registro desde que se leyó.\n"
                                    "Valor leído: %2\nValor actual: %3\nSu valor: %4\n\n¿Desea reemplazarlo con su valor?")
@@ -209,7 +209,7 @@ void RowWriter::Descartar() {
             ado::Recordset& rs = data1_.Recordset();
             if (rs.State() == ado::adStateOpen && rs.editing()) rs.CancelUpdate();
             if (grid_.Rows() > 2) grid_.RemoveItem(row);
-        } else if (grid_.cells().sourceRow(row) >= 0) {
+        } else if (grid_.cells().sourceRow(row - 1) >= 0) {
             for (int c = 0; c < grid_.Cols(); ++c) grid_.setTextMatrix(row, c, storedText(row, c));
         }
     }

@@ -73,7 +73,8 @@ Variant Util::NullToEmpty(const Variant& value) const {
 }
 
 long Util::CountWords(const QString& text) const {
-    return long(text.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts).size());
+    static const QRegularExpression blanks(QStringLiteral("\\s+"));
+    return long(text.split(blanks, Qt::SkipEmptyParts).size());
 }
 
 QString Util::FitToWidth(const QString& text, int width) const {

@@ -3,6 +3,7 @@
 #include "RuntimeError.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 #include <cmath>
 
 Currency Currency::fromDouble(double value) {
@@ -41,6 +42,11 @@ bool readLocaleNumber(const QString& text, double& out) {
 bool readLocaleDate(const QString& text, QDateTime& out) {
     const QString t = text.trimmed();
     if (t.isEmpty()) return false;
+    // Every form read below is numeric: day, month and year with a separator, an optional time.
+    // Texts of any other shape are turned away before the costlier format parsing.
+    static const QRegularExpression shape(QStringLiteral(
+        "^\\d{1,4}[-/.]\\d{1,2}[-/.]\\d{1,4}([ T]\\d{1,2}:\\d{2}(:\\d{2}(\\.\\d+)?)?( ?[AaPp][Mm])?)?(Z|[+-]\\d{2}:?\\d{2})?$"));
+    if (!shape.match(t).hasMatch()) return false;
     const QLocale locale;
     // Day-first forms of the regional settings, then ISO.
     static const char* const dateFormats[] = {"d/M/yyyy", "d/M/yy", "d-M-yyyy", "d-M-yy", "d.M.yyyy",

@@ -4,12 +4,14 @@
 #include "contacts/FilterView.h"
 #include "contacts/FlexGrid.h"
 #include "contacts/FrmContactos.h"
+#include "shared/Twips.h"
 #include "data/DB_Dll.h"
 #include "startup/ModGlobal.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestDatabase.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QLocale>
 #include <QTemporaryDir>
 #include <QTest>
@@ -58,6 +60,9 @@ struct ContactsWindow : ::testing::Test {
         QLocale::setDefault(QLocale::c());
     }
     void open(const QString& schema = contactsSchema()) {
+        w.reset();
+        ModGlobal::resetForTests();
+        ModGlobal::setProgramFolder(programDir.path());
         db = std::make_unique<TestDatabase>(schema);
         ModGlobal::setCommandLine(QStringLiteral("@Server=SQLITE;@DbName=%1;@Usuario=admin;@Password=;").arg(db->path()));
         w = std::make_unique<FrmContactos>();
@@ -75,6 +80,12 @@ struct ContactsWindow : ::testing::Test {
         g.scrollTo(g.model()->index(row - 1, col));
         const QRect r = g.visualRect(g.model()->index(row - 1, col));
         QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, r.center());
+    }
+    // Moves to another row and on to a second cell of it: the leave rule writes a pending row
+    // when a cell change starts from a row other than the pending one.
+    void moveAway(int row) {
+        click(row, 1);
+        click(row, 2);
     }
     // Types a text into the cell (row, col) and presses Enter.
     void type(int row, int col, const QString& text) {

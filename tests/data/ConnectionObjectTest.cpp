@@ -146,9 +146,17 @@ TEST(LoginDialog, KeysCaptionsAndPasswordEcho) {
     EXPECT_FALSE(other.isVisible());
 
     // Tab order: user, password, database, server, platform, accept, cancel.
-    EXPECT_EQ(form.TxtUserId->nextInFocusChain(), form.TxtUserPassword);
-    EXPECT_EQ(form.TxtUserPassword->nextInFocusChain(), form.TxtDbName);
-    EXPECT_EQ(form.TxtDbName->nextInFocusChain(), form.TxtServidor);
+    frmAcceso tabs;
+    tabs.show();
+    QApplication::setActiveWindow(&tabs);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&tabs));
+    tabs.TxtUserId->setFocus();
+    const QWidget* order[] = {tabs.TxtUserPassword, tabs.TxtDbName, tabs.TxtServidor, tabs.CboPlataformaDB,
+                              tabs.bcAceptar, tabs.bcCancelar};
+    for (const QWidget* next : order) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), next);
+    }
 }
 
 } // namespace

@@ -29,7 +29,7 @@ using ValueLookups = Fixture;
 TEST_F(ValueLookups, MaximumMinimumAndLastCode) {
     EXPECT_EQ(dll.BuscaMaximo(QStringLiteral("T"), QStringLiteral("Importe")), Variant(12.5));
     EXPECT_EQ(dll.BuscaMinimo(QStringLiteral("T"), QStringLiteral("Importe")), Variant(-4.0));
-    EXPECT_EQ(dll.BuscaMaximo(QStringLiteral("T"), QStringLiteral("Importe"), {}, QStringLiteral(" Importe < 12 ")),
+    EXPECT_EQ(dll.BuscaMaximo(QStringLiteral("T"), QStringLiteral("Importe"), {}, QStringLiteral(" Importe <= 12 ")),
               Variant(12.0));
     // The aggregate row of an empty table holds Null, which reads as 0.
     EXPECT_EQ(dll.BuscaMaximo(QStringLiteral("Vacia"), QStringLiteral("n")), Variant(0.0));

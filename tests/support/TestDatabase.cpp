@@ -17,9 +17,9 @@ struct Db {
 };
 } // namespace
 
-TestDatabase::TestDatabase(const QString& script) {
+TestDatabase::TestDatabase(const QString& script, const QString& fileName) {
     folderPath_ = dir_.path();
-    path_ = dir_.filePath(QStringLiteral("test.db"));
+    path_ = dir_.filePath(fileName);
     Db db(path_);
     if (!script.isEmpty()) exec(script);
 }

@@ -9,7 +9,7 @@ class TestDatabase {
 public:
     // Creates the file and runs `script` on it (several statements allowed). Fails the test when
     // the script is rejected.
-    explicit TestDatabase(const QString& script = {});
+    explicit TestDatabase(const QString& script = {}, const QString& fileName = QStringLiteral("test.db"));
 
     // Runs more SQL directly on the file (outside the program's connection).
     void exec(const QString& sql) const;

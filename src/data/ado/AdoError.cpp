@@ -12,21 +12,18 @@ void raiseAdoError(long number, const QString& source, const QString& detail) {
     switch (number) {
     case adErrInvalidArgument:
         text = u"Los argumentos son de tipo incorrecto, están fuera del intervalo aceptable o "
-               u"están en "
-               u"conflicto con otros."_s;
+               u"están en conflicto con otros."_s;
         break;
     case adErrNoCurrentRecord:
         text = u"BOF o EOF es True, o el registro actual se eliminó. La operación solicitada "
-               u"requiere un "
-               u"registro actual."_s;
+               u"requiere un registro actual."_s;
         break;
     case adErrFeatureNotAvailable:
         text = u"El conjunto de registros no admite la operación solicitada."_s;
         break;
     case adErrItemNotFound:
         text = u"No se encontró el elemento en la colección que corresponde con el nombre o el "
-               u"ordinal "
-               u"solicitado."_s;
+               u"ordinal solicitado."_s;
         break;
     case adErrObjectClosed:
         text = u"No se permite realizar la operación si el objeto está cerrado."_s;

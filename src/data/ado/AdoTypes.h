@@ -12,7 +12,8 @@ enum ObjectStateEnum : long { adStateClosed = 0, adStateOpen = 1 };
 enum CommandTypeEnum : long { adCmdUnspecified = -1, adCmdText = 1, adCmdTable = 2, adCmdStoredProc = 4, adCmdUnknown = 8, adCmdTableDirect = 512 };
 enum SchemaEnum : long { adSchemaColumns = 4, adSchemaTables = 20 };
 enum AffectEnum : long { adAffectCurrent = 1 };
-enum ExecuteOptionEnum : long { adExecuteNoRecords = 128 };
+// A plain constant rather than an enum, so that it combines with a CommandTypeEnum ("adCmdText | ...").
+constexpr long adExecuteNoRecords = 128;
 enum PositionEnum : long { adPosUnknown = -1, adPosBOF = -2, adPosEOF = -3 };
 
 // DataTypeEnum

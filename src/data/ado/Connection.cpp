@@ -124,23 +124,27 @@ void Connection::Open(const QString& connectionString, const QString& user, cons
                                    reinterpret_cast<SQLPOINTER>(SQLULEN(loginTimeoutSeconds)), 0),
                 odbc->dbc, OdbcAccept::Optional);
 
-    const SQLRETURN rc = SQLDriverConnectW(dbc, nullptr, wide(settings.odbcString), SQL_NTS,
-                                           nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
-    if (!SQL_SUCCEEDED(rc)) {
-        std::vector<ProviderError> records = odbc->diagnostics(SQL_HANDLE_DBC, dbc);
-        if (driverMissing(records)) {
-            records.insert(
-                records.begin(),
-                ProviderError{
-                    u"IM002"_s, adErrUnspecified,
-                    u"No está instalado el controlador ODBC \"%1\" para el proveedor %2. "
-                    u"Instálelo, o indique el nombre del controlador instalado en la variable "
-                    u"de entorno %3."_s.arg(settings.driver,
-                                            settings.provider.isEmpty() ? u"SQLOLEDB"_s
-                                                                        : settings.provider,
-                                            settings.driverVariable),
-                    0, settings.driver});
-        }
+    try {
+        odbc->check(SQLDriverConnectW(dbc, nullptr, wide(settings.odbcString), SQL_NTS, nullptr, 0,
+                                      nullptr, SQL_DRIVER_NOPROMPT),
+                    odbc->dbc);
+    } catch (const RuntimeError&) {
+        std::vector<ProviderError> records;
+        for (long i = 0; i < d->errors.Count(); ++i)
+            records.push_back(d->errors.Item(i));
+        if (!driverMissing(records)) throw;
+        // The driver manager's own words ("Can't open lib") do not say what to do about it.
+        records.insert(
+            records.begin(),
+            ProviderError{
+                u"IM002"_s, adErrUnspecified,
+                u"No está instalado el controlador ODBC \"%1\" para el proveedor %2. "
+                u"Instálelo, o indique el nombre del controlador instalado en la variable "
+                u"de entorno %3."_s.arg(settings.driver,
+                                        settings.provider.isEmpty() ? u"SQLOLEDB"_s
+                                                                    : settings.provider,
+                                        settings.driverVariable),
+                0, settings.driver});
         odbc->raise(std::move(records));
     }
     odbc->dbc.setConnected(true);
@@ -151,6 +155,16 @@ void Connection::Open(const QString& connectionString, const QString& user, cons
             odbc->dbc, OdbcAccept::Optional))
         odbc->getDataAnyColumn = (extensions & SQL_GD_ANY_COLUMN) != 0;
 
+    if (settings.dialect == Dialect::SQLite) {
+        // The driver opens any file without reading it: a file that is no database, or one
+        // locked by another process, would only show at the first statement. Reading the
+        // catalog now makes either a connection failure, where the operator can act on it.
+        OdbcHandle probe = odbc->newStatement();
+        odbc->check(
+            SQLExecDirectW(probe.get(), wide(u"SELECT count(*) FROM sqlite_master"_s), SQL_NTS),
+            probe);
+        odbc->check(SQLFetch(probe.get()), probe, OdbcAccept::SuccessOrNoData);
+    }
     if (settings.dialect == Dialect::SqlServer && !d->defaultDatabase.isEmpty()) {
         odbc->check(
             SQLSetConnectAttrW(dbc, SQL_ATTR_CURRENT_CATALOG, wide(d->defaultDatabase), SQL_NTS),

@@ -97,10 +97,11 @@ OdbcHandle OdbcConnection::newStatement() const {
     SQLHANDLE h = SQL_NULL_HANDLE;
     check(SQLAllocHandle(SQL_HANDLE_STMT, dbc.get(), &h), dbc);
     OdbcHandle stmt(SQL_HANDLE_STMT, h);
+    // A driver without query time-outs still runs the statement, only without the limit.
     if (commandTimeout > 0) {
         check(SQLSetStmtAttrW(stmt.get(), SQL_ATTR_QUERY_TIMEOUT,
                               reinterpret_cast<SQLPOINTER>(SQLULEN(commandTimeout)), 0),
-              stmt);
+              stmt, OdbcAccept::Optional);
     }
     return stmt;
 }

@@ -17,16 +17,14 @@ const QString recordsetSource = u"ADODB.Recordset"_s;
 [[noreturn]] void raiseRowNotFound() {
     raiseError(adErrRowNotFound,
                u"No se encuentra la fila para su actualización. Algunos valores pueden haber "
-               u"cambiado desde "
-               u"la última vez que se leyeron."_s,
+               u"cambiado desde la última vez que se leyeron."_s,
                recordsetSource);
 }
 
 [[noreturn]] void raiseTooManyRows(long rows, bool undone) {
     raiseError(adErrUnspecified,
                u"La información de la columna clave no es suficiente o es incorrecta: la escritura "
-               u"afectaba a "
-               u"%1 filas. %2"_s.arg(rows)
+               u"afectaba a %1 filas. %2"_s.arg(rows)
                    .arg(undone ? u"No se modificó nada."_s
                                : u"La transacción en curso debe deshacerse."_s),
                recordsetSource);
@@ -174,9 +172,8 @@ std::vector<long> RecordWriter::keyColumns(const QString& table, const QString& 
         raiseError(
             adErrUnspecified,
             u"Falta información de la columna clave de la tabla \"%1\": el conjunto de registros "
-            u"no "
-            u"incluye su clave primaria ni un campo \"id\", y no se puede localizar la fila que se "
-            u"quiere escribir."_s.arg(table),
+            u"no incluye su clave primaria ni un campo \"id\", y no se puede localizar la fila "
+            u"que se quiere escribir."_s.arg(table),
             recordsetSource);
     }
     keysTable_ = table;
@@ -313,9 +310,16 @@ RecordWriter::GeneratedKey RecordWriter::insert(const std::vector<Variant>& valu
     Variant key;
     run(sql, params, keyFromDatabase ? &key : nullptr);
     if (keyFromDatabase && c_.dialect == Dialect::SQLite) {
+        // The key of the row just inserted, read from the row itself: last_insert_rowid() is the
+        // key only when the key column is the table's rowid ("integer primary key").
+        const QString keySql = u"SELECT "_s + quoted(columnName(keys[0])) + u" FROM "_s +
+                               tableReference(table, schema) +
+                               u" WHERE rowid = last_insert_rowid()"_s;
         OdbcHandle stmt = c_.newStatement();
-        c_.check(SQLExecDirectW(stmt.get(), wide(u"SELECT last_insert_rowid()"_s), SQL_NTS), stmt);
-        if (c_.check(SQLFetch(stmt.get()), stmt, OdbcAccept::SuccessOrNoData)) {
+        // A table without rowid has nothing to say here; the record keeps a Null key.
+        if (c_.check(SQLExecDirectW(stmt.get(), wide(keySql), SQL_NTS), stmt,
+                     OdbcAccept::Optional) &&
+            c_.check(SQLFetch(stmt.get()), stmt, OdbcAccept::SuccessOrNoData)) {
             SQLBIGINT id = 0;
             SQLLEN indicator = 0;
             c_.check(SQLGetData(stmt.get(), 1, SQL_C_SBIGINT, &id, sizeof id, &indicator), stmt);

@@ -125,6 +125,8 @@ void Recordset::Open(const QString& source, Connection& activeConnection, long c
     odbc->check(SQLExecDirectW(stmt.get(), wide(sql), SQL_NTS), stmt, OdbcAccept::SuccessOrNoData);
     std::shared_ptr<RowStore> rows = ResultReader(*odbc).readAll(stmt);
     stmt.reset();
+    // A statement that returns no rows (an UPDATE) has run, and leaves the recordset closed.
+    if (rows->columnCount() == 0) return;
 
     QString table, schema;
     parseSimpleTable(sql, table, schema);

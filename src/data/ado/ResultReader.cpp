@@ -71,18 +71,21 @@ bool parseCurrency(const char* text, std::size_t length, std::int64_t& scaled) {
     return true;
 }
 
-QDateTime fromTimestamp(const SQL_TIMESTAMP_STRUCT& ts, bool& valid) {
+// The cell of a date: checked, and encoded without a QDateTime (see RowStore::encodeDateTime).
+bool encodeTimestamp(const SQL_TIMESTAMP_STRUCT& ts, std::int64_t& out) {
     const QDate date(ts.year, ts.month, ts.day);
     const QTime time(ts.hour, ts.minute, ts.second, int(ts.fraction / 1000000));
-    valid = date.isValid() && time.isValid();
-    return QDateTime(date, time);
+    if (!date.isValid() || !time.isValid()) return false;
+    out = RowStore::encodeDateTime(date, time);
+    return true;
 }
 
 // ADO gives a time of day on the platform's day zero.
-QDateTime fromTime(const SQL_TIME_STRUCT& t, bool& valid) {
+bool encodeTime(const SQL_TIME_STRUCT& t, std::int64_t& out) {
     const QTime time(t.hour, t.minute, t.second);
-    valid = time.isValid();
-    return QDateTime(QDate(1899, 12, 30), time);
+    if (!time.isValid()) return false;
+    out = RowStore::encodeDateTime(QDate(1899, 12, 30), time);
+    return true;
 }
 
 struct ColumnPlan {
@@ -176,10 +179,9 @@ void storeFixed(RowStore& store, long column, const ColumnPlan& p, const char* d
     case SQL_C_TYPE_TIMESTAMP: {
         SQL_TIMESTAMP_STRUCT ts;
         std::memcpy(&ts, data, sizeof ts);
-        bool valid = false;
-        const QDateTime dt = fromTimestamp(ts, valid);
-        if (valid) {
-            store.appendInteger(column, RowStore::encodeDateTime(dt));
+        std::int64_t encoded = 0;
+        if (encodeTimestamp(ts, encoded)) {
+            store.appendInteger(column, encoded);
         } else {
             store.appendNull(column);
         }
@@ -188,10 +190,9 @@ void storeFixed(RowStore& store, long column, const ColumnPlan& p, const char* d
     case SQL_C_TYPE_TIME: {
         SQL_TIME_STRUCT t;
         std::memcpy(&t, data, sizeof t);
-        bool valid = false;
-        const QDateTime dt = fromTime(t, valid);
-        if (valid) {
-            store.appendInteger(column, RowStore::encodeDateTime(dt));
+        std::int64_t encoded = 0;
+        if (encodeTime(t, encoded)) {
+            store.appendInteger(column, encoded);
         } else {
             store.appendNull(column);
         }
@@ -269,6 +270,7 @@ std::vector<ColumnInfo> ResultReader::describe(const OdbcHandle& stmt) {
 std::shared_ptr<RowStore> ResultReader::readAll(const OdbcHandle& stmt, bool typeExpressions) {
     std::vector<ColumnInfo> columns = describe(stmt);
     const std::size_t n = columns.size();
+    if (n == 0) return std::make_shared<RowStore>(std::move(columns)); // no result set to fetch
     std::vector<ColumnPlan> plans(n);
     std::size_t firstLong = n;
     for (std::size_t i = 0; i < n; ++i) {
@@ -335,12 +337,12 @@ std::shared_ptr<RowStore> ResultReader::readAll(const OdbcHandle& stmt, bool typ
                         if (indicator == SQL_NULL_DATA) {
                             store->appendNull(column);
                         } else if (indicator == SQL_NO_TOTAL || indicator >= p.elementBytes) {
-                            raiseError(adErrUnspecified,
-                                       u"El valor del campo \"%1\" es más largo que el tamaño que "
-                                       u"declara el "
-                                       u"controlador (%2 caracteres)."_s.arg(info[i].name)
-                                           .arg(info[i].definedSize),
-                                       c_.driver);
+                            raiseError(
+                                adErrUnspecified,
+                                u"El valor del campo \"%1\" es más largo que el tamaño que "
+                                u"declara el controlador (%2 caracteres)."_s.arg(info[i].name)
+                                    .arg(info[i].definedSize),
+                                c_.driver);
                         } else {
                             store->appendText(
                                 column,
@@ -413,7 +415,8 @@ std::shared_ptr<RowStore> ResultReader::readAll(const OdbcHandle& stmt, bool typ
     // calls every such column varchar(255): numbers come back as numbers when all of them are.
     if (typeExpressions && c_.dialect == Dialect::SQLite) {
         for (long i = 0; i < store->columnCount(); ++i) {
-            if (store->columns()[std::size_t(i)].baseColumn.isEmpty()) store->retypeNumericText(i);
+            // The driver names the label as the base column of an expression, but no base table.
+            if (store->columns()[std::size_t(i)].baseTable.isEmpty()) store->retypeNumericText(i);
         }
     }
     store->squeeze();

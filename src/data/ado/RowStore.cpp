@@ -95,28 +95,58 @@ struct RowStore::Column {
     std::vector<std::uint64_t> flags; // booleans: one bit per cell
     std::vector<std::int64_t> numbers;
     std::vector<double> reals;
-    std::vector<char16_t> chars;
+    // Texts live in chunks that never move once filled, so a growing column is never copied
+    // to a bigger buffer (no spare room, no peak of twice its size). A cell is found by the
+    // chunk's number (high 16 bits of its start) and its place in the chunk (low 16 bits);
+    // chunks grow from 256 to 65536 units, and a text longer than that gets a chunk of its own.
+    static constexpr std::size_t firstChunk = 256;
+    static constexpr std::size_t chunkLimit = 65536;
+    std::vector<std::unique_ptr<char16_t[]>> chunks;
+    std::vector<std::uint32_t> chunkSizes;
+    std::size_t current = 0; // the chunk being filled (when chunks is not empty)
+    std::size_t used = 0;    // units used in it
     std::vector<std::uint32_t> starts;
     std::vector<std::uint32_t> lengths;
 
-    // Puts a text at the end of the buffer and returns where it starts.
-    std::uint32_t store(QStringView text, const QString& columnName) {
-        const std::size_t start = chars.size();
-        const std::size_t needed = start + std::size_t(text.size());
-        if (needed > std::numeric_limits<std::uint32_t>::max()) {
+    std::size_t newChunk(std::size_t size, const QString& columnName) {
+        if (chunks.size() >= 65536) {
             raiseError(
                 adErrUnspecified,
                 u"Los textos del campo \"%1\" no caben en la memoria del conjunto de registros."_s
                     .arg(columnName),
                 u"ADODB.Recordset"_s);
         }
-        if (needed > chars.capacity()) {
-            // Growth by half keeps the spare room of a large column moderate.
-            chars.reserve(
-                std::max<std::size_t>({needed, chars.capacity() + chars.capacity() / 2, 4096}));
+        chunks.push_back(std::make_unique_for_overwrite<char16_t[]>(size));
+        chunkSizes.push_back(std::uint32_t(size));
+        return chunks.size() - 1;
+    }
+
+    // Puts a text in the chunks and returns where it starts.
+    std::uint32_t store(QStringView text, const QString& columnName) {
+        const auto n = std::size_t(text.size());
+        if (n == 0) return 0;
+        if (n > chunkLimit) {
+            const std::size_t own = newChunk(n, columnName);
+            std::copy_n(text.utf16(), n, chunks[own].get());
+            return std::uint32_t(own << 16);
         }
-        chars.insert(chars.end(), text.utf16(), text.utf16() + text.size());
-        return std::uint32_t(start);
+        if (chunks.empty() || used + n > chunkSizes[current]) {
+            const std::size_t last = chunks.empty() ? 0 : chunkSizes[current];
+            current = newChunk(std::max(n, std::min(chunkLimit, std::max(firstChunk, last * 2))),
+                               columnName);
+            used = 0;
+        }
+        std::copy_n(text.utf16(), n, chunks[current].get() + used);
+        const auto start = std::uint32_t((current << 16) | used);
+        used += n;
+        return start;
+    }
+
+    QStringView text(std::size_t row) const {
+        const std::uint32_t length = lengths[row];
+        if (length == 0) return QStringView(u"", 0);
+        const std::uint32_t start = starts[row];
+        return QStringView(chunks[start >> 16].get() + (start & 0xFFFFu), qsizetype(length));
     }
 
     void pushDefault() {
@@ -187,7 +217,11 @@ RowStore::CellKind RowStore::kind(long column) const {
 }
 
 std::int64_t RowStore::encodeDateTime(const QDateTime& value) {
-    return value.date().toJulianDay() * msPerDay + value.time().msecsSinceStartOfDay();
+    return encodeDateTime(value.date(), value.time());
+}
+
+std::int64_t RowStore::encodeDateTime(const QDate& date, const QTime& time) {
+    return date.toJulianDay() * msPerDay + time.msecsSinceStartOfDay();
 }
 
 QDateTime RowStore::decodeDateTime(std::int64_t value) {
@@ -207,8 +241,7 @@ bool RowStore::isNull(long row, long column) const {
 QStringView RowStore::textView(long row, long column) const {
     const Column& c = *data_[std::size_t(column)];
     if (c.kind != CellKind::Text || bit(c.nulls, std::size_t(row))) return {};
-    return QStringView(c.chars.data() + c.starts[std::size_t(row)],
-                       qsizetype(c.lengths[std::size_t(row)]));
+    return c.text(std::size_t(row));
 }
 
 Variant RowStore::value(long row, long column) const {
@@ -357,7 +390,6 @@ void RowStore::removeRow(long row) {
 
 void RowStore::squeeze() {
     for (auto& c : data_) {
-        if (c->chars.capacity() > c->chars.size() + c->chars.size() / 8) c->chars.shrink_to_fit();
         c->starts.shrink_to_fit();
         c->lengths.shrink_to_fit();
         c->numbers.shrink_to_fit();
@@ -412,7 +444,9 @@ bool RowStore::retypeNumericText(long column) {
         info.type = adDouble;
         info.definedSize = 8;
     }
-    c.chars = {};
+    c.chunks.clear();
+    c.chunkSizes.clear();
+    c.used = 0;
     c.starts = {};
     c.lengths = {};
     return true;
@@ -429,8 +463,11 @@ void RowStore::setKeyColumns(const std::vector<long>& columns) {
 std::size_t RowStore::bytes() const {
     std::size_t total = 0;
     for (const auto& c : data_) {
+        std::size_t texts = 0;
+        for (const std::uint32_t size : c->chunkSizes)
+            texts += std::size_t(size) * sizeof(char16_t);
         total += c->nulls.capacity() * 8 + c->flags.capacity() * 8 + c->numbers.capacity() * 8 +
-                 c->reals.capacity() * 8 + c->chars.capacity() * 2 + c->starts.capacity() * 4 +
+                 c->reals.capacity() * 8 + texts + c->starts.capacity() * 4 +
                  c->lengths.capacity() * 4;
     }
     return total;

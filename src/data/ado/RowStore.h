@@ -77,6 +77,9 @@ public:
     // A date and time as one number (milliseconds from the start of the Julian calendar),
     // without time zone: the database's wall-clock value.
     static std::int64_t encodeDateTime(const QDateTime& value);
+    // The same from a date and a time of day, without building a QDateTime (whose local-time
+    // conversion costs a time-zone lookup each).
+    static std::int64_t encodeDateTime(const QDate& date, const QTime& time);
     static QDateTime decodeDateTime(std::int64_t value);
 
     // Bytes held by the cells (for the benchmarks).

@@ -12,16 +12,17 @@ WriteTransaction::WriteTransaction(OdbcConnection& connection) : c_(connection) 
 
 void WriteTransaction::end(SQLSMALLINT completion, OdbcAccept accept) {
     owned_ = false;
-    const SQLRETURN ended = SQLEndTran(SQL_HANDLE_DBC, c_.dbc.get(), completion);
+    const bool ended = c_.check(SQLEndTran(SQL_HANDLE_DBC, c_.dbc.get(), completion), c_.dbc,
+                                OdbcAccept::Optional);
     // The failure's records are read before the next call replaces them.
     std::vector<ProviderError> failure;
-    if (!SQL_SUCCEEDED(ended)) failure = c_.diagnostics(SQL_HANDLE_DBC, c_.dbc.get());
+    if (!ended) failure = c_.diagnostics(SQL_HANDLE_DBC, c_.dbc.get());
     // Autocommit comes back whatever the outcome, so that the next statement is not left inside
     // a transaction nobody will end.
-    const SQLRETURN restored = SQLSetConnectAttrW(
-        c_.dbc.get(), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
-    if (!SQL_SUCCEEDED(ended) && accept == OdbcAccept::Success) c_.raise(failure);
-    c_.check(restored, c_.dbc, accept);
+    c_.check(SQLSetConnectAttrW(c_.dbc.get(), SQL_ATTR_AUTOCOMMIT,
+                                reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0),
+             c_.dbc, accept);
+    if (!ended && accept == OdbcAccept::Success) c_.raise(failure);
 }
 
 void WriteTransaction::commit() {

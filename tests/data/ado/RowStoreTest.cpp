@@ -1,0 +1,105 @@
+// The compact cell store: what goes in comes out, also after rows are replaced and removed.
+#include "data/ado/RowStore.h"
+#include "data/ado/AdoTypes.h"
+
+#include <gtest/gtest.h>
+
+using ado::ColumnInfo;
+using ado::RowStore;
+
+namespace {
+
+std::vector<ColumnInfo> columns() {
+    auto make = [](const char* name, long type) {
+        ColumnInfo c;
+        c.name = QString::fromUtf8(name);
+        c.type = type;
+        return c;
+    };
+    return {make("t", ado::adVarWChar),    make("i", ado::adInteger),  make("b", ado::adBoolean),
+            make("d", ado::adDBTimeStamp), make("m", ado::adCurrency), make("f", ado::adDouble)};
+}
+
+} // namespace
+
+TEST(RowStore, CellsSurviveReplacingAndRemovingRows) {
+    RowStore store(columns());
+    const QDateTime when(QDate(2024, 2, 29), QTime(23, 59, 58, 125));
+    // 150 rows cross the 64-bit words of the null and boolean bitmaps.
+    for (int r = 0; r < 150; ++r) {
+        store.appendRow({r % 3 == 0 ? Variant::null() : Variant(QStringLiteral("fila %1 ñ").arg(r)),
+                         Variant(r), Variant(r % 2 == 0), Variant(when.addDays(r)),
+                         Variant(Currency{r * 10001}),
+                         r % 5 == 0 ? Variant::null() : Variant(r / 4.0)});
+    }
+    ASSERT_EQ(store.rowCount(), 150);
+    EXPECT_TRUE(store.isNull(0, 0));
+    EXPECT_EQ(store.value(1, 0), Variant(QStringLiteral("fila 1 ñ")));
+    EXPECT_EQ(store.textView(2, 0), QStringLiteral("fila 2 ñ"));
+    EXPECT_EQ(store.value(3, 3), Variant(when.addDays(3)));
+    EXPECT_EQ(store.value(7, 4), Variant(Currency{70007}));
+
+    store.setRow(1, {Variant(QStringLiteral("otro")), Variant::null(), Variant(true),
+                     Variant::null(), Variant(QStringLiteral("12.5")), Variant(2.5)});
+    EXPECT_EQ(store.value(1, 0), Variant(QStringLiteral("otro")));
+    EXPECT_TRUE(store.isNull(1, 1));
+    EXPECT_EQ(store.value(2, 0), Variant(QStringLiteral("fila 2 ñ"))); // its neighbour untouched
+
+    store.removeRow(5); // every later row moves up by one, bits included
+    ASSERT_EQ(store.rowCount(), 149);
+    for (int r = 5; r < 149; ++r) {
+        const int was = r + 1;
+        ASSERT_EQ(store.isNull(r, 0), was % 3 == 0) << r;
+        ASSERT_EQ(store.value(r, 1), Variant(was)) << r;
+        ASSERT_EQ(store.value(r, 2), Variant(was % 2 == 0)) << r;
+        ASSERT_EQ(store.isNull(r, 5), was % 5 == 0) << r;
+    }
+    store.removeRow(148);
+    store.appendRow({Variant(QStringLiteral("última")), Variant(1), Variant(false), Variant::null(),
+                     Variant::null(), Variant::null()});
+    EXPECT_EQ(store.value(148, 0), Variant(QStringLiteral("última")));
+    EXPECT_FALSE(store.isNull(148, 1));
+    EXPECT_TRUE(store.isNull(148, 3));
+}
+
+TEST(RowStore, TextsOfEverySizeAcrossChunks) {
+    ColumnInfo c;
+    c.name = QStringLiteral("t");
+    c.type = ado::adLongVarWChar;
+    RowStore store({c});
+    auto textOf = [](int r) {
+        // Mostly short texts, now and then one longer than a whole chunk.
+        return r % 500 == 7 ? QString(70000 + r, QChar(u'a' + r % 26))
+                            : QStringLiteral("texto %1 ").repeated(r % 13);
+    };
+    for (int r = 0; r < 3000; ++r)
+        store.appendRow({Variant(textOf(r))});
+    for (int r = 0; r < 3000; ++r)
+        ASSERT_EQ(store.textView(r, 0), textOf(r)) << r;
+    store.setCell(10, 0, Variant(QString(80000, u'z')));
+    EXPECT_EQ(store.textView(10, 0).size(), 80000);
+    EXPECT_EQ(store.textView(11, 0), textOf(11));
+}
+
+TEST(RowStore, NumericTextColumnsBecomeNumbersOnlyWhenEveryValueIsOne) {
+    ColumnInfo c;
+    c.name = QStringLiteral("x");
+    c.type = ado::adVarChar;
+    RowStore store({c, c, c});
+    const char* values[][3] = {{"12", "1.5", "007"}, {"-3", "2", "8"}};
+    for (const auto& row : values) {
+        store.appendRow({Variant(QString::fromUtf8(row[0])), Variant(QString::fromUtf8(row[1])),
+                         Variant(QString::fromUtf8(row[2]))});
+    }
+    store.appendRow({Variant::null(), Variant::null(), Variant::null()});
+    EXPECT_TRUE(store.retypeNumericText(0));
+    EXPECT_EQ(store.columns()[0].type, ado::adInteger);
+    EXPECT_EQ(store.value(1, 0), Variant(-3));
+    EXPECT_TRUE(store.isNull(2, 0));
+    EXPECT_TRUE(store.retypeNumericText(1));
+    EXPECT_EQ(store.columns()[1].type, ado::adDouble);
+    EXPECT_EQ(store.value(1, 1), Variant(2.0));
+    // "007" is a code, not a number: the column stays text.
+    EXPECT_FALSE(store.retypeNumericText(2));
+    EXPECT_EQ(store.value(0, 2), Variant(QStringLiteral("007")));
+}
