@@ -22,7 +22,8 @@ namespace {
 // errors are ignored so that nothing waits for a hand on the keyboard.
 class Operador final : public Prompts {
 public:
-    explicit Operador(QString captura) : captura_(std::move(captura)), sinOperador_(!captura_.isEmpty()) {}
+    explicit Operador(QString captura)
+        : captura_(std::move(captura)), sinOperador_(!captura_.isEmpty()) {}
     int message(const QString& text, const QString& title, Prompt::Buttons buttons,
                 Prompt::Icon icon) override {
         return qt_.message(text, title, buttons, icon);

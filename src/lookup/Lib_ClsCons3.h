@@ -21,18 +21,18 @@ public:
     Lib_ClsCons3(DB_Dll& db, ConfigReader leerConfiguracion, QString carpetaPrograma = {});
 
     // Public properties, in declaration order.
-    Variant StkNivel1, StkNivel2, StkNivel3, StkNivel4;
-    QString MuestraStock;
-    CollectionRef CmpsDevueltos;
-    CollectionRef Valores;
-    CollectionRef Cantidades;
-    bool Checks = false;
-    Variant ValorDevuelto;
-    QString gConnString;
-    QString gRutaMascaraConsultas;
-    bool gUsarMascarasConsultas = false;
-    bool UsaCantidades = false;
-    QString CampoDevuelto;
+    Variant StkNivel1, StkNivel2, StkNivel3, StkNivel4; // colours of the four stock levels
+    QString MuestraStock;          // "SI" (any case) colours article rows by stock level
+    CollectionRef CmpsDevueltos;   // created empty with the object; the call reads its argument
+    CollectionRef Valores;         // out: the values picked; null after a cancelled dialog
+    CollectionRef Cantidades;      // out: the list's quantities, always empty; a tree leaves it
+    bool Checks = false;           // in: check boxes in the dialog; false again after every call
+    Variant ValorDevuelto;         // out: the single value picked
+    QString gConnString;           // the shared connection's string, set by the start-up
+    QString gRutaMascaraConsultas; // full path of the query masks file
+    bool gUsarMascarasConsultas = false; // a table name is looked up in the masks file first
+    bool UsaCantidades = false;          // in: the list's quantity keys work
+    QString CampoDevuelto;               // in: the column returned; empty again after every call
 
     // Builds the statement for `SQL` (a table or view name, or a complete SELECT), shows the
     // list dialog (or, with TreeView, the tree dialog) modally and leaves the picked values in

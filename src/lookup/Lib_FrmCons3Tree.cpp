@@ -269,17 +269,20 @@ void Lib_FrmCons3Tree::aceptar() {
             c = arbol_.codigo(nodo);
         });
         p.step([&] {
-            QString tabla;
-            if (esIgual(CampoDevuelto, u"IDFAMILIA"))
+            QString tabla, columna;
+            if (esIgual(CampoDevuelto, u"IDFAMILIA")) {
                 tabla = QStringLiteral("V_TA_FAMILIAS");
-            else if (esIgual(CampoDevuelto, u"IDPOSICION"))
+                columna = QStringLiteral("IDFAMILIA");
+            } else if (esIgual(CampoDevuelto, u"IDPOSICION")) {
                 tabla = QStringLiteral("MA_POSICIONES");
-            else if (esIgual(CampoDevuelto, u"CODIGO"))
+                columna = QStringLiteral("IDPOSICION");
+            } else if (esIgual(CampoDevuelto, u"CODIGO")) {
                 tabla = QStringLiteral("TA_CCOSTO");
-            else
+                columna = QStringLiteral("CODIGO");
+            } else {
                 return;
+            }
             ado::Recordset rs;
-            const QString columna = CampoDevuelto.toUpper();
             ValorDevuelto = db_.ExisteEnTabla(tabla, c, columna, &rs, 8, QString())
                                 ? valorDe(rs)
                                 : Variant(QString());

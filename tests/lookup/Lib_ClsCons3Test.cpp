@@ -128,6 +128,19 @@ TEST_F(ConsultaLookup, GivenAndDefaultStatements) {
     c.ConsultaSearch(QStringLiteral("select IDARTICULO from v_ma_articulos"));
     EXPECT_EQ(sentencia_, QStringLiteral("select IDARTICULO from VT_MA_ARTICULOS"));
 
+    // A name with "select" in it is taken for a statement, even with a mask of its own; the
+    // server refuses it and the window says so as it loads.
+    base().exec(QStringLiteral("CREATE VIEW V_SELECTOS AS SELECT 1 AS A, 2 AS B"));
+    agregarMascara(QStringLiteral("V_SELECTOS"), QStringLiteral("|A|B|"));
+    lista(op, cancelar);
+    op.reportError(Prompt::Abort).message(Prompt::Ok).reportError(Prompt::Abort);
+    c.ConsultaSearch(QStringLiteral("V_SELECTOS"));
+    EXPECT_EQ(sentencia_, QStringLiteral("V_SELECTOS"));
+    const auto reportes = op.recordsOf(ScriptedPrompts::Kind::ReportError);
+    ASSERT_EQ(reportes.size(), 2u);
+    EXPECT_EQ(reportes[0].title, QStringLiteral("AbrirRecordset"));
+    EXPECT_EQ(reportes[1].title, QStringLiteral("FORM_LOAD"));
+
     // A table without a mask: its fields, in reverse order, sorted by the description.
     c.gUsarMascarasConsultas = false;
     QString campo = QStringLiteral("IDTECNICO");

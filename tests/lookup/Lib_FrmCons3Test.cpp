@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTreeWidget>
 
 namespace {
@@ -117,6 +118,11 @@ TEST_F(ListaLookup, FieldNamesAsHeadersWithoutStockColumns) {
         EXPECT_EQ(v.ListView1()->topLevelItem(9)->text(0), QStringLiteral("A010"));
         // The first row starts selected.
         EXPECT_EQ(v.ListView1()->currentItem(), v.ListView1()->topLevelItem(0));
+        // The window is as wide as the list and its margin; the scroll bar moves the strip.
+        EXPECT_NEAR(v.width(), v.ListView1()->width() + Twips::toPixels(140), 2);
+        EXPECT_GT(v.HScroll1()->maximum(), 0);
+        v.HScroll1()->setValue(300);
+        EXPECT_EQ(v.picFields()->x(), -Twips::toPixels(300));
     });
     EXPECT_TRUE(op.records().size() == 1);
 }

@@ -84,6 +84,8 @@ TEST_F(ArbolLookup, BuildsTheTreeFromTheCodes) {
     mostrar(op, *vacio, [&](Lib_FrmCons3Tree& v) {
         EXPECT_EQ(forma(v.TreeV()), QStringLiteral("Consulta..."));
     });
+    vacio->Cerrar();
+    EXPECT_EQ(vacio->TreeV()->topLevelItemCount(), 0);
 }
 
 TEST_F(ArbolLookup, CheckingReachesThreeLevelsDown) {
