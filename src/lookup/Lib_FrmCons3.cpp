@@ -22,6 +22,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include "BotonesConsulta.h"
+
 #include <QScrollBar>
 #include <QTreeWidget>
 
@@ -31,8 +33,7 @@ const QString fuente = QStringLiteral("Lib_FrmCons3");
 
 // Designed sizes of the controls, in twips.
 constexpr double anchoInicial = 9000, altoInicial = 6600;
-constexpr double anchoMarco = 5535, altoMarco = 735;
-constexpr double anchoBoton = 1695, altoBoton = 420, arribaBoton = 180;
+constexpr double anchoMarco = BotonesConsulta::anchoMarco, altoMarco = BotonesConsulta::altoMarco;
 constexpr double arribaCajas = 60, margenLista = 45, altoBarra = 255;
 constexpr long colorFoco = 0xFFFF00, colorSinFoco = 0xFFFFFF;
 
@@ -104,23 +105,11 @@ Lib_FrmCons3::Lib_FrmCons3(DB_Dll& db, ConfigReader leerConfiguracion, QString c
 
     crearCaja(0);
 
-    frame1_ = new QFrame(this);
-    frame1_->setObjectName(QStringLiteral("Frame1"));
-    frame1_->setFrameShape(QFrame::StyledPanel);
-    frame1_->resize(px(anchoMarco), px(altoMarco));
-    const auto boton = [&](const QString& nombre, const QString& texto, int i) {
-        auto* b = new QPushButton(texto, frame1_);
-        b->setObjectName(nombre);
-        // No default button: Enter in a search box must not accept the window.
-        b->setAutoDefault(false);
-        b->setDefault(false);
-        b->setGeometry(px(120 + i * (anchoBoton + 105)), px(arribaBoton), px(anchoBoton),
-                       px(altoBoton));
-        return b;
-    };
-    cmdAceptar_ = boton(QStringLiteral("CmdAceptar"), QStringLiteral("&Aceptar"), 0);
-    cmdCancelar_ = boton(QStringLiteral("CmdCancelar"), QStringLiteral("&Cancelar"), 1);
-    cmdNueva_ = boton(QStringLiteral("CmdNueva"), QStringLiteral("&Nueva Busqueda"), 2);
+    const BotonesConsulta botones = BotonesConsulta::crear(this);
+    frame1_ = botones.frame1;
+    cmdAceptar_ = botones.aceptar;
+    cmdCancelar_ = botones.cancelar;
+    cmdNueva_ = botones.nueva;
 
     hScroll1_ = new QScrollBar(Qt::Horizontal, this);
     hScroll1_->setObjectName(QStringLiteral("HScroll1"));

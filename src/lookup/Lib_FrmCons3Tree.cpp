@@ -1,5 +1,6 @@
 #include "Lib_FrmCons3Tree.h"
 
+#include "BotonesConsulta.h"
 #include "BusquedaIncremental.h"
 #include "SentenciaConsulta.h"
 #include "data/DB_Dll.h"
@@ -22,8 +23,7 @@ const QString fuente = QStringLiteral("Lib_FrmCons3Tree");
 
 // Designed sizes of the controls, in twips; the window keeps them whatever its size.
 constexpr double anchoVentana = 6600, altoVentana = 7200;
-constexpr double anchoMarco = 5535, altoMarco = 735;
-constexpr double anchoBoton = 1695, altoBoton = 420, arribaBoton = 180;
+constexpr double anchoMarco = BotonesConsulta::anchoMarco, altoMarco = BotonesConsulta::altoMarco;
 constexpr double margen = 60;
 constexpr int nivelesMarcados = 3;
 
@@ -65,24 +65,13 @@ Lib_FrmCons3Tree::Lib_FrmCons3Tree(DB_Dll& db, QWidget* parent) : QDialog(parent
     const int arribaArbol = cmbSearch_->height() + px(margen);
     treeV_->setGeometry(0, arribaArbol, px(anchoFranja), px(altoFranja) - arribaArbol);
 
-    frame1_ = new QFrame(this);
-    frame1_->setObjectName(QStringLiteral("Frame1"));
-    frame1_->setFrameShape(QFrame::StyledPanel);
+    const BotonesConsulta botones = BotonesConsulta::crear(this);
+    frame1_ = botones.frame1;
+    cmdAceptar_ = botones.aceptar;
+    cmdCancelar_ = botones.cancelar;
+    cmdNueva_ = botones.nueva;
     frame1_->setGeometry(px((anchoVentana - anchoMarco) / 2), px(altoVentana - altoMarco - margen),
                          px(anchoMarco), px(altoMarco));
-    const auto boton = [&](const QString& nombre, const QString& texto, int i) {
-        auto* b = new QPushButton(texto, frame1_);
-        b->setObjectName(nombre);
-        // No default button: Enter in the search box must not accept the window.
-        b->setAutoDefault(false);
-        b->setDefault(false);
-        b->setGeometry(px(120 + i * (anchoBoton + 105)), px(arribaBoton), px(anchoBoton),
-                       px(altoBoton));
-        return b;
-    };
-    cmdAceptar_ = boton(QStringLiteral("CmdAceptar"), QStringLiteral("&Aceptar"), 0);
-    cmdCancelar_ = boton(QStringLiteral("CmdCancelar"), QStringLiteral("&Cancelar"), 1);
-    cmdNueva_ = boton(QStringLiteral("CmdNueva"), QStringLiteral("&Nueva Busqueda"), 2);
 
     connect(cmdAceptar_, &QPushButton::clicked, this, [this] { aceptar(); });
     connect(cmdCancelar_, &QPushButton::clicked, this, [this] { cancelar(); });

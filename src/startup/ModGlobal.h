@@ -79,7 +79,7 @@ QString programFolder();
 // operator when needed) and completes the run's preparation. Throws ProgramEnd when no connection
 // could be opened. Error 5 goes on with the next step; any other error ends it silently.
 void Inicializar(bool UsarIni, const QString& Parametros, QString& ConnString);
-// The host part of a server specification: "tcp/SRV01:1433" gives "SRV01".
+// The host part of a server name: "tcp/SRV01:1433" gives "SRV01".
 QString ExtraerServidor(const QString& servidor);
 
 // The value of a configuration key (" " when missing); ValorAux receives the auxiliary value.
