@@ -2,6 +2,9 @@
 
 #include "RecordsetGridSource.h"
 #include "data/ado/Connection.h"
+#include "data/ado/FetchProgress.h"
+
+#include <QApplication>
 
 DataControl::DataControl(QObject* parent)
     : QObject(parent), recordset_(std::make_unique<ado::Recordset>()) {}
@@ -23,7 +26,19 @@ void DataControl::Refresh() {
                            source.startsWith(QStringLiteral("SELECT\t"), Qt::CaseInsensitive);
     const long options = statement ? ado::adCmdText : commandType_;
     auto next = std::make_unique<ado::Recordset>();
-    next->Open(recordSource_, *connection_, ado::adOpenStatic, ado::adLockOptimistic, options);
+    {
+        // A long load keeps the window painted; the operator's input waits until it is done.
+        struct Repaint {
+            ado::FetchProgress previous = ado::setFetchProgress(
+                [](long) { QApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+            Repaint() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+            ~Repaint() {
+                ado::setFetchProgress(std::move(previous));
+                QApplication::restoreOverrideCursor();
+            }
+        } repaint;
+        next->Open(recordSource_, *connection_, ado::adOpenStatic, ado::adLockOptimistic, options);
+    }
     recordset_ = std::move(next);
     Q_EMIT refreshed();
 }

@@ -27,8 +27,9 @@ public:
     long CommandType() const { return commandType_; }
     void setCommandType(long type) { commandType_ = type; }
 
-    // Reloads from the record source. A table-type source that holds a complete SELECT statement
-    // (the filter's) runs as the statement it is.
+    // Reloads from the record source, with the busy cursor and the window kept painted. A
+    // table-type source that holds a complete SELECT statement (the filter's) runs as the
+    // statement it is.
     void Refresh();
     // The current recordset (closed until the first Refresh).
     ado::Recordset& Recordset() { return *recordset_; }

@@ -177,10 +177,6 @@ void FrmContactos::Form_Load() {
         data1->setConnectionString(connectionString);
         data1->setRecordSource(QStringLiteral("MA_contactos"));
         data1->setCommandType(2);
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        struct Restore {
-            ~Restore() { QApplication::restoreOverrideCursor(); }
-        } restore;
         data1->Refresh();
     });
     p.step([&] {

@@ -1,5 +1,7 @@
 #include "ResultReader.h"
 
+#include "FetchProgress.h"
+
 #include "AdoTypes.h"
 #include "shared/RuntimeError.h"
 
@@ -403,6 +405,7 @@ std::shared_ptr<RowStore> ResultReader::readAll(const OdbcHandle& stmt, bool typ
                 storeFixed(*store, column, p, value, indicator);
             }
             store->endRow();
+            if ((store->rowCount() & 4095) == 0) reportFetchProgress(long(store->rowCount()));
         }
         if (fetched == 0) break;
     }
