@@ -2,12 +2,15 @@
 #include "ModGlobal.h"
 
 #include "data/DB_Dll.h"
+#include "data/PlatformText.h"
 #include "shared/Procedure.h"
 #include "shared/Util.h"
 
 #include <cmath>
 
 namespace ModGlobal {
+
+using platformtext::trimBlanks;
 
 QString LeerConfiguracion(const QString& Clave, QString& ValorAux) {
     // Only "ignore" goes on; every other answer gives up with an empty value.
@@ -19,14 +22,14 @@ QString LeerConfiguracion(const QString& Clave, QString& ValorAux) {
     QString sql;
     ado::Recordset rs;
     p.step([&] {
-        if (v.gTablaConfiguracion.trimmed().isEmpty()) v.gTablaConfiguracion = QStringLiteral("TA_CONFIGURACION");
+        if (trimBlanks(v.gTablaConfiguracion).isEmpty()) v.gTablaConfiguracion = QStringLiteral("TA_CONFIGURACION");
     });
     p.step([&] {
         sql = QStringLiteral("SELECT VALOR, valoraux FROM ") + v.gTablaConfiguracion + QStringLiteral(" WHERE CLAVE = '") +
-              QString(Clave.trimmed()).replace(u'\'', QStringLiteral("''")) + u'\'';
+              QString(trimBlanks(Clave)).replace(u'\'', QStringLiteral("''")) + u'\'';
     });
     p.step([&] {
-        const QString key = Clave.trimmed();
+        const QString key = trimBlanks(Clave);
         if (key.compare(QStringLiteral("[FECHA HASTA]"), Qt::CaseInsensitive) == 0 ||
             key.compare(QStringLiteral("[FECHA DESDE]"), Qt::CaseInsensitive) == 0) {
             sql = sql.toUpper();
@@ -72,8 +75,8 @@ void CargarConfiguracion(const QString& CarpetaAplicacion) {
     v.gTablaConfiguracion = QStringLiteral("ta_configuracion");
 
     s.MostrarStockenConsultas = isSi(read("MostrarStockenConsultas"));
-    s.TituloClientes = read("TituloClientes").trimmed();
-    s.TituloProveedores = read("TituloProveedores").trimmed();
+    s.TituloClientes = trimBlanks(read("TituloClientes"));
+    s.TituloProveedores = trimBlanks(read("TituloProveedores"));
     v.gRutaDocTareas = CarpetaAplicacion + QStringLiteral("PZDOCTareas.qln");
     s.EXIGECLAVECONSULTALIKEARTICULOS = isSi(read("EXIGECLAVECONSULTALIKEARTICULOS"));
     s.UsaConsultaLike = isSi(read("UsaConsultaLike"));
@@ -87,28 +90,28 @@ void CargarConfiguracion(const QString& CarpetaAplicacion) {
     unidad = u.FitToWidth(unidad, 4);
     v.gUNegocio = unidad.isEmpty() ? QStringLiteral("   1") : unidad;
 
-    s.UNIDADDEMEDIDA_M3 = read("UNIDADDEMEDIDA_M3").trimmed();
-    s.UNIDADDEMEDIDA_BL = read("UNIDADDEMEDIDA_BL").trimmed();
-    s.UNIDADDEMEDIDA_KG = read("UNIDADDEMEDIDA_KG").trimmed();
+    s.UNIDADDEMEDIDA_M3 = trimBlanks(read("UNIDADDEMEDIDA_M3"));
+    s.UNIDADDEMEDIDA_BL = trimBlanks(read("UNIDADDEMEDIDA_BL"));
+    s.UNIDADDEMEDIDA_KG = trimBlanks(read("UNIDADDEMEDIDA_KG"));
     s.PERIODO = long(std::nearbyint(leadingNumber(read("PERIODO"))));
-    s.VALIDACODIGOBARRA = isSi(read("VALIDACODIGOBARRA").trimmed());
+    s.VALIDACODIGOBARRA = isSi(trimBlanks(read("VALIDACODIGOBARRA")));
     v.gColorFondo = wholeNumber(u.ToCurrency(read("CFondo")));
     v.gColorLetra = wholeNumber(u.ToCurrency(read("CLetra")));
     if (v.gColorFondo == 0) v.gColorFondo = 0xFFFF00;
-    s.ModuloOrdenDeTrabajo = !isNo(read("ModuloOrdenDeTrabajo").trimmed());
+    s.ModuloOrdenDeTrabajo = !isNo(trimBlanks(read("ModuloOrdenDeTrabajo")));
     for (auto [key, target] : {std::pair{"V_ModificaCPrecio", &s.V_ModificaCPrecio},
                                std::pair{"C_ModificaCPrecio", &s.C_ModificaCPrecio}, std::pair{"MADERERA", &s.MADERERA}}) {
         const QString value = read(key);
-        *target = !value.trimmed().isEmpty() && !isNo(value);
+        *target = !trimBlanks(value).isEmpty() && !isNo(value);
     }
     for (auto [key, target] : {std::pair{"MAD_TIRAS", &s.MAD_TIRAS}, std::pair{"MAD_P2", &s.MAD_P2},
                                std::pair{"MAD_ML", &s.MAD_ML}, std::pair{"MAD_M2", &s.MAD_M2},
                                std::pair{"MAD_HOJAS", &s.MAD_HOJAS}, std::pair{"MAD_ML_P2", &s.MAD_ML_P2},
                                std::pair{"MAD_M2_P2", &s.MAD_M2_P2}, std::pair{"MAD_ML_M2", &s.MAD_ML_M2}}) {
-        *target = read(key).trimmed();
+        *target = trimBlanks(read(key));
     }
-    s.CuentaCtroDist = read("CuentaCtroDist").trimmed();
-    s.MaxDto = u.ToCurrency(read("MaxDto").trimmed());
+    s.CuentaCtroDist = trimBlanks(read("CuentaCtroDist"));
+    s.MaxDto = u.ToCurrency(trimBlanks(read("MaxDto")));
 }
 
 } // namespace ModGlobal

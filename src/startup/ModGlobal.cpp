@@ -2,6 +2,7 @@
 
 #include "DefaultMasks.h"
 #include "data/DB_Dll.h"
+#include "data/PlatformText.h"
 #include "lookup/Lib_ClsCons3.h"
 #include "shared/Aplicacion.h"
 #include "shared/Identidad.h"
@@ -16,6 +17,8 @@
 #include <memory>
 
 namespace ModGlobal {
+
+using platformtext::trimBlanks;
 
 namespace {
 
@@ -93,7 +96,7 @@ QString parameter(const QString& p, const QString& key, const QString& absent) {
     const qsizetype end = p.indexOf(u';', at);
     const qsizetype start = at + key.size();
     const QString raw = end < 0 ? p.mid(start) : p.mid(start, end - start);
-    return gUtil().StripChars(raw, QStringLiteral("=")).trimmed();
+    return trimBlanks(gUtil().StripChars(raw, QStringLiteral("=")));
 }
 
 QString iniParameterString() {
@@ -150,7 +153,7 @@ void Inicializar(bool UsarIni, const QString& Parametros, QString& ConnString) {
     QString params;
     p.step([&] {
         params = !Parametros.isEmpty() ? Parametros : objects().commandLine;
-        if (params.trimmed().isEmpty() && UsarIni) params = iniParameterString();
+        if (trimBlanks(params).isEmpty() && UsarIni) params = iniParameterString();
     });
     p.step([&] {
         v.gFlatToolbars = leadingNumber(gIni().ReadIniValue(iniFile, v.gSeccionEquipo, QStringLiteral("FlatToolbars"),
@@ -188,7 +191,7 @@ void Inicializar(bool UsarIni, const QString& Parametros, QString& ConnString) {
             db.gServidor = ExtraerServidor(server);
         });
         if (p.left()) return;
-        p.step([&] { gDB().OpenServerADODB(server.trimmed().isEmpty(), 3, ConnString, true); });
+        p.step([&] { gDB().OpenServerADODB(trimBlanks(server).isEmpty(), 3, ConnString, true); });
         if (!gDB().gOpenFlag) throw ProgramEnd{};
         p.step([&] { v.gUsuarioLogeado = gDB().gUsuario; });
         p.step([&] { gDB().gCnn().setCommandTimeout(360); });
