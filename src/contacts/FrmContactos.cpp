@@ -363,6 +363,8 @@ void FrmContactos::Toolbar2_ButtonClick(const QString& key) {
     }
     const std::optional<Prompt::SaveDialog> dialog = ExportNames::dialogFor(key);
     if (!dialog) return;
+    // The workbook comes from the recordset: a pending row is written first so it is in it.
+    if (!resolvePendingRow(QStringLiteral("exportar"))) return;
     // Every failure goes on with the next step: a cancelled dialog, a writer that failed.
     Procedure p([this](const RuntimeError& e) {
         if (e.number() == ErrorNumber::CannotResizeWindow) {

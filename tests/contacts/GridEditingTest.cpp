@@ -228,3 +228,17 @@ TEST_F(GridEditing, RefusedValuesKeepTheRowPending) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ContactsWindow, AnExportWritesThePendingRowFirst) {
+    open();
+    type(3, 1, QStringLiteral("Carolina"));
+    ScriptedPrompts operatorAnswers;
+    operatorAnswers.save(std::nullopt); // the operator cancels the save dialog
+    w->Toolbar2_ButtonClick(QStringLiteral("Excel"));
+    EXPECT_EQ(stored(QStringLiteral("SELECT nombre FROM MA_contactos WHERE id = 3")), QStringLiteral("Carolina"));
+    EXPECT_EQ(w->state.gFilaPendiente, 0);
+}
+
+} // namespace
