@@ -14,10 +14,22 @@ Currency Currency::fromDouble(double value) {
 
 namespace {
 
-QLocale plainLocale() {
-    QLocale locale;
-    locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    return locale;
+// The default locale without group separators. Setting the option copies the locale's data, so
+// the result is kept until the default locale changes: the grid formats numbers cell by cell.
+const QLocale& plainLocale() {
+    thread_local QLocale base;
+    thread_local QLocale plain = [] {
+        QLocale l;
+        l.setNumberOptions(QLocale::OmitGroupSeparator);
+        return l;
+    }();
+    const QLocale current;
+    if (current != base) {
+        base = current;
+        plain = current;
+        plain.setNumberOptions(QLocale::OmitGroupSeparator);
+    }
+    return plain;
 }
 
 } // namespace
@@ -159,7 +171,7 @@ QString Variant::toString() const {
     case Type::Double: return writeLocaleNumber(std::get<double>(value_));
     case Type::Currency: {
         const Currency c = std::get<Currency>(value_);
-        const QLocale locale = plainLocale();
+        const QLocale& locale = plainLocale();
         QString s = locale.toString(double(c.scaled) / 10000.0, 'f', 4);
         // The platform drops trailing zeros of a currency.
         const QString point = locale.decimalPoint();
