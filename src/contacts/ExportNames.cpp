@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QPointer>
+#include <QElapsedTimer>
 #include <QProgressDialog>
 #include <QUrl>
 #include <algorithm>
@@ -24,6 +25,7 @@ ExportNames::Opener& opener() {
 
 // The dialog is a child of the window for placement, so the window may delete it first.
 struct ProgressWindow {
+    QElapsedTimer shown; // since the dialog was last brought up to date
     QPointer<QWidget> parent;
     QPointer<QProgressDialog> dialog;
     ~ProgressWindow() { delete dialog.data(); }
@@ -107,6 +109,13 @@ ExportNames::Progress ExportNames::progressDialog(QWidget* parent, long long thr
             dialog->setMinimumDuration(0);
             window->dialog = dialog;
         }
+        // Shown a few times a second: painting it for every row would cost more than the row.
+        if (done < total && window->shown.isValid() && window->shown.elapsed() < 50) {
+            const bool goOn = !window->dialog->wasCanceled();
+            if (!goOn) window->dialog->hide();
+            return goOn;
+        }
+        window->shown.start();
         QProgressDialog* dialog = window->dialog.data();
         // The dialog counts in int; a larger total is shown in proportion.
         const double scale = total > INT_MAX ? double(INT_MAX) / double(total) : 1.0;

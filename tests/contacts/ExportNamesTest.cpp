@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QProgressDialog>
 #include <QWidget>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -83,6 +84,7 @@ TEST(ExportNames, ProgressDialogOnlyForLongExportsAndItsCancel) {
     QProgressDialog* dialog = shownProgress();
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->labelText(), u"Exportando los registros..."_s);
+    QTest::qSleep(60); // the dialog is brought up to date a few times a second
     EXPECT_TRUE(large(500, 1000));
     EXPECT_EQ(dialog->value(), 500);
     dialog->cancel();
