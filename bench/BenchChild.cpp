@@ -156,8 +156,11 @@ int runChild(const QString& task, const QString& file, const QString& sourceDir)
             win.counter.paints = 0;
             QElapsedTimer t;
             t.start();
-            const HtmlExport::Result r = HtmlExport::write(folder.filePath(u"grid.htm"_s), page, w.windowTitle(),
-                                                           folder.path(), ExportNames::progressDialog(&w));
+            // BENCH_HTML_NO_PROGRESS=1 leaves the progress window out, to tell its cost apart.
+            const ExportNames::Progress progress =
+                qEnvironmentVariableIsSet("BENCH_HTML_NO_PROGRESS") ? ExportNames::Progress{} : ExportNames::progressDialog(&w);
+            const HtmlExport::Result r =
+                HtmlExport::write(folder.filePath(u"grid.htm"_s), page, w.windowTitle(), folder.path(), progress);
             out("html_ms", double(t.nsecsElapsed()) / 1e6);
             out("html_extra_kb", double(BenchProcess::peakKb() - base));
             out("html_paints", double(win.counter.paints));
