@@ -213,7 +213,8 @@ int runChild(const QString& task, const QString& file, const QString& sourceDir)
             std::vector<double> times;
             const int rows = grid.Rows() - 1;
             for (const int row : {rows / 2, rows / 3 + 1, rows - 1}) {
-                grid.setTextMatrix(row, col, u"Calle Editada %1"_s.arg(row));
+                // A text of this run's own: a text already stored would leave nothing to write.
+                grid.setTextMatrix(row, col, u"Calle Editada %1-%2"_s.arg(row).arg(QCoreApplication::applicationPid()));
                 w.state.gFilaPendiente = row;
                 QElapsedTimer t;
                 t.start();
