@@ -48,7 +48,8 @@ public:
         return std::nullopt;
     }
     int reportError(const RuntimeError& error, const QString& label) override {
-        fail(u"reportError"_s, QString::number(error.number()) + u" "_s + error.description() + u" ("_s + label + u")"_s);
+        fail(u"reportError"_s, QString::number(error.number()) + u" "_s + error.description() +
+                                   u" ("_s + label + u")"_s);
         return Prompt::Abort;
     }
     int execDialog(QDialog&) override {
@@ -79,7 +80,9 @@ public:
     explicit GridForPage(FlexGrid& grid) : grid_(grid) {}
     long Rows() const override { return grid_.Rows(); }
     long Cols() const override { return grid_.Cols(); }
-    QString TextMatrix(long row, long col) const override { return grid_.TextMatrix(int(row), int(col)); }
+    QString TextMatrix(long row, long col) const override {
+        return grid_.TextMatrix(int(row), int(col));
+    }
     void setCurrentCell(long row, long col) override {
         grid_.setRow(int(row));
         grid_.setCol(int(col));
@@ -90,10 +93,13 @@ private:
 };
 
 void settle() {
-    for (int i = 0; i < 3; ++i) QApplication::processEvents();
+    for (int i = 0; i < 3; ++i)
+        QApplication::processEvents();
 }
 
-void out(const char* key, double value) { std::printf("%s %.3f\n", key, value); }
+void out(const char* key, double value) {
+    std::printf("%s %.3f\n", key, value);
+}
 
 int columnNamed(FlexGrid& grid, const QString& name) {
     for (int c = 0; c < grid.Cols(); ++c) {
@@ -110,7 +116,8 @@ struct Window {
     // Start-up, Form_Load (data1.Refresh and the grid's load) and the first paint.
     double open(const QString& file, const QString& programFolder) {
         ModGlobal::setProgramFolder(programFolder);
-        ModGlobal::setCommandLine(u"@Server=SQLITE;@DbName=%1;@Usuario=admin;@Password=;"_s.arg(file));
+        ModGlobal::setCommandLine(
+            u"@Server=SQLITE;@DbName=%1;@Usuario=admin;@Password=;"_s.arg(file));
         QElapsedTimer t;
         t.start();
         w = std::make_unique<FrmContactos>();
@@ -158,9 +165,11 @@ int runChild(const QString& task, const QString& file, const QString& sourceDir)
             t.start();
             // BENCH_HTML_NO_PROGRESS=1 leaves the progress window out, to tell its cost apart.
             const ExportNames::Progress progress =
-                qEnvironmentVariableIsSet("BENCH_HTML_NO_PROGRESS") ? ExportNames::Progress{} : ExportNames::progressDialog(&w);
-            const HtmlExport::Result r =
-                HtmlExport::write(folder.filePath(u"grid.htm"_s), page, w.windowTitle(), folder.path(), progress);
+                qEnvironmentVariableIsSet("BENCH_HTML_NO_PROGRESS")
+                    ? ExportNames::Progress{}
+                    : ExportNames::progressDialog(&w);
+            const HtmlExport::Result r = HtmlExport::write(
+                folder.filePath(u"grid.htm"_s), page, w.windowTitle(), folder.path(), progress);
             out("html_ms", double(t.nsecsElapsed()) / 1e6);
             out("html_extra_kb", double(BenchProcess::peakKb() - base));
             out("html_paints", double(win.counter.paints));
@@ -178,7 +187,8 @@ int runChild(const QString& task, const QString& file, const QString& sourceDir)
             win.counter.paints = 0;
             QElapsedTimer t;
             t.start();
-            const ExcelExport::Result r = ExcelExport::write(folder.filePath(u"grid.xlsx"_s), rs, w.windowTitle(), options);
+            const ExcelExport::Result r =
+                ExcelExport::write(folder.filePath(u"grid.xlsx"_s), rs, w.windowTitle(), options);
             out("xlsx_ms", double(t.nsecsElapsed()) / 1e6);
             out("xlsx_extra_kb", double(BenchProcess::peakKb() - base));
             out("xlsx_paints", double(win.counter.paints));
@@ -202,7 +212,8 @@ int runChild(const QString& task, const QString& file, const QString& sourceDir)
                 t.start();
                 grid.Sort(mode);
                 settle();
-                const QByteArray key = "sort_" + QByteArray(sc.key) + "_" + QByteArray::number(mode) + "_ms";
+                const QByteArray key =
+                    "sort_" + QByteArray(sc.key) + "_" + QByteArray::number(mode) + "_ms";
                 out(key.constData(), double(t.nsecsElapsed()) / 1e6);
             }
         }
@@ -214,14 +225,17 @@ int runChild(const QString& task, const QString& file, const QString& sourceDir)
             const int rows = grid.Rows() - 1;
             for (const int row : {rows / 2, rows / 3 + 1, rows - 1}) {
                 // A text of this run's own: a text already stored would leave nothing to write.
-                grid.setTextMatrix(row, col, u"Calle Editada %1-%2"_s.arg(row).arg(QCoreApplication::applicationPid()));
+                grid.setTextMatrix(
+                    row, col,
+                    u"Calle Editada %1-%2"_s.arg(row).arg(QCoreApplication::applicationPid()));
                 w.state.gFilaPendiente = row;
                 QElapsedTimer t;
                 t.start();
                 w.GrabaRegistro();
                 settle();
                 times.push_back(double(t.nsecsElapsed()) / 1e6);
-                if (w.state.gFilaPendiente != 0) raiseError(5, u"La fila editada no se grabó"_s, u"bench"_s);
+                if (w.state.gFilaPendiente != 0)
+                    raiseError(5, u"La fila editada no se grabó"_s, u"bench"_s);
             }
             std::sort(times.begin(), times.end());
             out("write_ms", times[1]);

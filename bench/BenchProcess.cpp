@@ -1,8 +1,8 @@
 #include "BenchProcess.h"
 
 #include <cstdio>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -24,8 +24,12 @@ long statusKb(const char* key) {
 
 } // namespace
 
-long BenchProcess::residentKb() { return statusKb("VmRSS:"); }
-long BenchProcess::peakKb() { return statusKb("VmHWM:"); }
+long BenchProcess::residentKb() {
+    return statusKb("VmRSS:");
+}
+long BenchProcess::peakKb() {
+    return statusKb("VmHWM:");
+}
 
 long BenchProcess::resetPeak() {
     // "5" resets the peak resident set to the present one.
