@@ -4,6 +4,9 @@
 #include "data/ado/RowStore.h"
 #include "data/SqlHelpers.h"
 
+#include <QDate>
+#include <QTime>
+
 RecordsetGridSource::RecordsetGridSource(std::shared_ptr<const ado::RowStore> rows)
     : rows_(std::move(rows)), rowCount_(int(rows_->rowCount())) {}
 
@@ -15,7 +18,12 @@ int RecordsetGridSource::columnCount() const { return int(rows_->columnCount());
 
 QString RecordsetGridSource::columnName(int column) const { return rows_->columns()[size_t(column)].name; }
 
-QString RecordsetGridSource::text(int row, int column) const { return displayText(rows_->value(row, column)); }
+QString RecordsetGridSource::text(int row, int column) const {
+    QDate date;
+    QTime time;
+    if (rows_->dateAt(row, column, date, time)) return writeLocaleDate(date, time);
+    return displayText(rows_->value(row, column));
+}
 
 void RecordsetGridSource::appendText(int row, int column, QString& out) const {
     if (ADOText(rows_->columns()[size_t(column)].type) || rows_->columns()[size_t(column)].type == ado::adChar ||
@@ -29,6 +37,14 @@ void RecordsetGridSource::appendText(int row, int column, QString& out) const {
 GridSource::Kind RecordsetGridSource::sortKind(int row, int column, double& number) const {
     const long type = rows_->columns()[size_t(column)].type;
     if (rows_->isNull(row, column)) return Kind::Text;
+    QDate date;
+    QTime time;
+    if (rows_->dateAt(row, column, date, time)) {
+        // Days since 30/12/1899, as the platform counts dates.
+        static const qint64 base = QDate(1899, 12, 30).toJulianDay();
+        number = double(date.toJulianDay() - base) + time.msecsSinceStartOfDay() / 86400000.0;
+        return Kind::Number;
+    }
     if (ADONumeric(type) || ADOCurrency(type) || adodate(type)) {
         number = rows_->value(row, column).toDouble();
         return Kind::Number;

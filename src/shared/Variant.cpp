@@ -104,6 +104,20 @@ QString writeLocaleNumber(double value) {
     return plainLocale().toString(value, 'g', 15);
 }
 
+QString writeLocaleDate(const QDate& date, const QTime& time) {
+    // Whether the regional settings write the month first, kept until the default locale changes.
+    thread_local QLocale checked = QLocale::c();
+    thread_local bool monthFirst = false;
+    const QLocale current;
+    if (current != checked) {
+        checked = current;
+        monthFirst = current.dateFormat(QLocale::ShortFormat).startsWith(u'M');
+    }
+    QString s = date.toString(monthFirst ? QStringLiteral("M/d/yyyy") : QStringLiteral("dd/MM/yyyy"));
+    if (time.isValid() && time != QTime(0, 0)) s += u' ' + time.toString(QStringLiteral("HH:mm:ss"));
+    return s;
+}
+
 double leadingNumber(const QString& text) {
     // Val() skips blanks, reads an optional sign, digits, one point and an exponent.
     QString digits;
@@ -182,14 +196,8 @@ QString Variant::toString() const {
         return s;
     }
     case Type::Date: {
-        const QDateTime dt = std::get<QDateTime>(value_);
-        const QLocale locale;
-        QString s = dt.date().toString(QStringLiteral("dd/MM/yyyy"));
-        if (locale.dateFormat(QLocale::ShortFormat).startsWith(u'M')) {
-            s = dt.date().toString(QStringLiteral("M/d/yyyy"));
-        }
-        if (dt.time() != QTime(0, 0)) s += u' ' + dt.time().toString(QStringLiteral("HH:mm:ss"));
-        return s;
+        const QDateTime& dt = std::get<QDateTime>(value_);
+        return writeLocaleDate(dt.date(), dt.time());
     }
     case Type::Boolean: return std::get<bool>(value_) ? QStringLiteral("Verdadero") : QStringLiteral("Falso");
     }

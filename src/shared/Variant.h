@@ -79,5 +79,8 @@ bool readLocaleNumber(const QString& text, double& out);
 bool readLocaleDate(const QString& text, QDateTime& out);
 // A number as the platform writes it under the default locale (no group separators).
 QString writeLocaleNumber(double value);
+// A date (with its time when not midnight) as the platform writes it under the default locale:
+// dd/MM/yyyy, or M/d/yyyy where the regional settings write the month first.
+QString writeLocaleDate(const QDate& date, const QTime& time);
 // The platform's Val(): the leading number of a text with "." as decimal point; 0 when none.
 double leadingNumber(const QString& text);

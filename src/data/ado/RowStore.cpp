@@ -234,6 +234,20 @@ QDateTime RowStore::decodeDateTime(std::int64_t value) {
     return QDateTime(QDate::fromJulianDay(day), QTime::fromMSecsSinceStartOfDay(int(ms)));
 }
 
+bool RowStore::dateAt(long row, long column, QDate& date, QTime& time) const {
+    const Column& c = *data_[std::size_t(column)];
+    if (kind(column) != CellKind::Date || bit(c.nulls, std::size_t(row))) return false;
+    std::int64_t day = c.numbers[std::size_t(row)] / msPerDay;
+    std::int64_t ms = c.numbers[std::size_t(row)] % msPerDay;
+    if (ms < 0) {
+        ms += msPerDay;
+        --day;
+    }
+    date = QDate::fromJulianDay(day);
+    time = QTime::fromMSecsSinceStartOfDay(int(ms));
+    return true;
+}
+
 bool RowStore::isNull(long row, long column) const {
     return bit(data_[std::size_t(column)]->nulls, std::size_t(row));
 }

@@ -81,6 +81,9 @@ public:
     // conversion costs a time-zone lookup each).
     static std::int64_t encodeDateTime(const QDate& date, const QTime& time);
     static QDateTime decodeDateTime(std::int64_t value);
+    // The date and time of a date cell without building a QDateTime (whose local time costs a
+    // time-zone lookup per cell); false for a Null or a cell of another kind.
+    bool dateAt(long row, long column, QDate& date, QTime& time) const;
 
     // Bytes held by the cells (for the benchmarks).
     std::size_t bytes() const;
