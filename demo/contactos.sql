@@ -36,6 +36,7 @@ INSERT INTO localidades (v) VALUES ('Córdoba'), ('Rosario'), ('Mendoza'), ('San
     ('La Plata'), ('Mar del Plata'), ('Salta'), ('Neuquén'), ('Bahía Blanca'), ('Paraná'),
     ('Posadas'), ('Río Cuarto'), ('Villa María'), ('Ushuaia');
 
+-- bench/ makes its databases from this script with another count in the next line.
 WITH RECURSIVE seq(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM seq WHERE i < 320)
 INSERT INTO MA_contactos (id, Nombre_y_Apellido, Domicilio, Localidad, Telefono, Email,
                           Observaciones, Notas, FechaAlta, Saldo, Credito, Activo)
