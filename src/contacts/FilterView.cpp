@@ -20,10 +20,7 @@
 
 namespace {
 
-template <class W> W* place(W* widget, double left, double top, double width, double height) {
-    widget->setGeometry(Twips::toPixels(left), Twips::toPixels(top), Twips::toPixels(width), Twips::toPixels(height));
-    return widget;
-}
+using Twips::place;
 
 // The mouse pointer as an hourglass for the life of the object.
 struct BusyCursor {

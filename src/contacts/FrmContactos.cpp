@@ -37,13 +37,10 @@ static void initContactsResources() { Q_INIT_RESOURCE(contacts); }
 
 namespace {
 
+using Twips::place;
+
 int px(double twips) { return Twips::toPixels(twips); }
 double tw(double pixels) { return Twips::fromPixels(pixels); }
-
-template <class W> W* place(W* widget, double left, double top, double width, double height) {
-    widget->setGeometry(px(left), px(top), px(width), px(height));
-    return widget;
-}
 
 const char* const sortCaptions[] = {"(Ninguno)",
                                     "Ascendente (Genérico)",
