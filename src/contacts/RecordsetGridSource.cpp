@@ -28,7 +28,7 @@ QString RecordsetGridSource::text(int row, int column) const {
 void RecordsetGridSource::appendText(int row, int column, QString& out) const {
     if (ADOText(rows_->columns()[size_t(column)].type) || rows_->columns()[size_t(column)].type == ado::adChar ||
         rows_->columns()[size_t(column)].type == ado::adWChar) {
-        out += rows_->textView(row, column);
+        rows_->appendTextTo(row, column, out);
     } else {
         out += text(row, column);
     }

@@ -7,6 +7,7 @@
 #include "RecordsetImpl.h"
 #include "ResultReader.h"
 #include "SqlDialect.h"
+#include "SqliteEngine.h"
 #include "shared/RuntimeError.h"
 
 #include <QFileInfo>
@@ -124,6 +125,7 @@ void Connection::Open(const QString& connectionString, const QString& user, cons
                                    reinterpret_cast<SQLPOINTER>(SQLULEN(loginTimeoutSeconds)), 0),
                 odbc->dbc, OdbcAccept::Optional);
 
+    if (settings.dialect == Dialect::SQLite) prepareSqliteEngine();
     try {
         odbc->check(SQLDriverConnectW(dbc, nullptr, wide(settings.odbcString), SQL_NTS, nullptr, 0,
                                       nullptr, SQL_DRIVER_NOPROMPT),
@@ -152,8 +154,10 @@ void Connection::Open(const QString& connectionString, const QString& user, cons
     SQLUINTEGER extensions = 0;
     if (odbc->check(
             SQLGetInfoW(dbc, SQL_GETDATA_EXTENSIONS, &extensions, sizeof extensions, nullptr),
-            odbc->dbc, OdbcAccept::Optional))
+            odbc->dbc, OdbcAccept::Optional)) {
         odbc->getDataAnyColumn = (extensions & SQL_GD_ANY_COLUMN) != 0;
+        odbc->getDataBound = (extensions & SQL_GD_BOUND) != 0;
+    }
 
     if (settings.dialect == Dialect::SQLite) {
         // The driver opens any file without reading it: a file that is no database, or one

@@ -29,6 +29,7 @@ struct OdbcConnection {
     int busyTimeoutSeconds = 5;
     bool inTransaction = false;
     bool getDataAnyColumn = false; // SQLGetData may read a column before a bound one
+    bool getDataBound = false;     // SQLGetData may read a bound column (a truncated value whole)
 
     // The checked wrapper: returns true on success, false on SQL_NO_DATA when `accept` allows it.
     // On a failure every diagnostic record of `handle` becomes a ProviderError; the Errors

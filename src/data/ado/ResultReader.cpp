@@ -11,6 +11,7 @@
 #include <cstring>
 #include <limits>
 #include <sqlucode.h>
+#include <string>
 
 using namespace Qt::StringLiterals;
 
@@ -96,7 +97,7 @@ struct ColumnPlan {
     SQLSMALLINT cType = SQL_C_WCHAR;
     SQLLEN elementBytes = 0;
     bool bound = false;
-    bool time = false;
+    bool utf8 = false; // a text bound as SQL_C_CHAR, which the driver gives in UTF-8
     std::vector<char> buffer;
     std::vector<SQLLEN> indicators;
 };
@@ -120,6 +121,14 @@ SQLSMALLINT cTypeFor(RowStore::CellKind kind, long adoType) {
 }
 
 SQLLEN elementBytesFor(const ColumnPlan& p, const ColumnType& t) {
+    if (p.utf8) {
+        // A likely size, not a bound: a longer value is read again whole. Small buffers keep
+        // the driver's copy (which pads the buffer out) cheap; the room beyond the declared
+        // size is for letters of two bytes.
+        const SQLLEN declared =
+            t.longData ? 255 : SQLLEN(t.definedSize) + SQLLEN(t.definedSize) / 2;
+        return std::clamp<SQLLEN>(declared + 1, 64, 1024);
+    }
     switch (p.cType) {
     case SQL_C_WCHAR: {
         // Room for the declared size twice over: a server's size may count bytes or code points
@@ -204,6 +213,37 @@ void storeFixed(RowStore& store, long column, const ColumnPlan& p, const char* d
     store.appendNull(column);
 }
 
+// Reads a whole long value with SQLGetData into `bytes`, piece by piece: each call gives what
+// fits, the last one the rest. `unit` is the size of a character of `cType` (its terminator's
+// size). False for a Null.
+bool getLongData(const OdbcConnection& c, const OdbcHandle& stmt, SQLUSMALLINT column,
+                 SQLSMALLINT cType, std::size_t unit, std::vector<char>& piece,
+                 std::string& bytes) {
+    bytes.clear();
+    for (;;) {
+        SQLLEN indicator = 0;
+        const auto bufferBytes = SQLLEN(piece.size());
+        const SQLRETURN rc =
+            SQLGetData(stmt.get(), column, cType, piece.data(), bufferBytes, &indicator);
+        if (!c.check(rc, stmt, OdbcAccept::SuccessOrNoData)) break;
+        if (indicator == SQL_NULL_DATA) return false;
+        const bool truncated =
+            rc == SQL_SUCCESS_WITH_INFO && (indicator == SQL_NO_TOTAL || indicator >= bufferBytes);
+        if (truncated) {
+            bytes.append(piece.data(), piece.size() - unit);
+            // Knowing the rest's size, fetch it in one go.
+            if (indicator != SQL_NO_TOTAL)
+                piece.resize(
+                    std::max<std::size_t>(piece.size(), std::size_t(indicator) + 2 * unit));
+            continue;
+        }
+        bytes.append(piece.data(), std::size_t(indicator));
+        break;
+    }
+    if (piece.size() > 131072) piece.resize(8192);
+    return true;
+}
+
 } // namespace
 
 QString ResultReader::stringAttribute(const OdbcHandle& stmt, SQLUSMALLINT column,
@@ -278,16 +318,26 @@ std::shared_ptr<RowStore> ResultReader::readAll(const OdbcHandle& stmt, bool typ
     for (std::size_t i = 0; i < n; ++i) {
         if (types_[i].longData && firstLong == n) firstLong = i;
     }
-    bool anyUnbound = false;
+    // The SQLite driver hands texts over in UTF-8, as the file keeps them; in UTF-16 it
+    // converts each one, which costs about as much as the rest of the fetch. Its declared sizes
+    // are no bounds, so every column is bound, a text to a buffer of a likely size, and a longer
+    // value is read again whole with SQLGetData, which that driver allows on a bound column of
+    // the current row (so one row per fetch; its block fetch is no faster).
+    const bool utf8Texts = c_.dialect == Dialect::SQLite && c_.getDataBound;
+    bool anyUnbound = false, anyUtf8 = false;
     std::size_t rowBytes = 0;
     for (std::size_t i = 0; i < n; ++i) {
         ColumnPlan& p = plans[i];
         p.number = SQLUSMALLINT(i + 1);
         p.kind = RowStore::kindOf(columns[i].type);
         p.cType = cTypeFor(p.kind, columns[i].type);
+        if (utf8Texts && p.kind == RowStore::CellKind::Text) {
+            p.cType = SQL_C_CHAR;
+            p.utf8 = anyUtf8 = true;
+        }
         // Columns after a long one can only be bound when the driver lets SQLGetData read a
         // column that comes before bound ones.
-        p.bound = !types_[i].longData && (i < firstLong || c_.getDataAnyColumn);
+        p.bound = utf8Texts || (!types_[i].longData && (i < firstLong || c_.getDataAnyColumn));
         p.elementBytes = elementBytesFor(p, types_[i]);
         if (p.bound) {
             rowBytes += std::size_t(p.elementBytes) + sizeof(SQLLEN);
@@ -297,7 +347,7 @@ std::shared_ptr<RowStore> ResultReader::readAll(const OdbcHandle& stmt, bool typ
     }
     // SQLGetData on a block of rows is an extension few drivers have: with a long column the
     // rows come one per fetch (the bound columns still arrive without a call per cell).
-    SQLULEN rows = anyUnbound ? 1 : blockRows;
+    SQLULEN rows = anyUnbound || anyUtf8 ? 1 : blockRows;
     if (rowBytes > 0 && rows > 1)
         rows = std::clamp<SQLULEN>(blockBytesLimit / rowBytes, 1, blockRows);
 
@@ -321,8 +371,8 @@ std::shared_ptr<RowStore> ResultReader::readAll(const OdbcHandle& stmt, bool typ
                  stmt);
     }
 
-    std::vector<SQLWCHAR> piece(4096);
-    std::u16string text;
+    std::vector<char> piece(8192);
+    std::string longValue;
     const auto& info = store->columns();
     while (c_.check(SQLFetchScroll(stmt.get(), SQL_FETCH_NEXT, 0), stmt,
                     OdbcAccept::SuccessOrNoData)) {
@@ -335,7 +385,19 @@ std::shared_ptr<RowStore> ResultReader::readAll(const OdbcHandle& stmt, bool typ
                 if (p.bound) {
                     const SQLLEN indicator = p.indicators[r];
                     const char* data = p.buffer.data() + std::size_t(p.elementBytes) * r;
-                    if (p.cType == SQL_C_WCHAR) {
+                    if (p.utf8) {
+                        if (indicator == SQL_NULL_DATA) {
+                            store->appendNull(column);
+                        } else if (indicator == SQL_NO_TOTAL || indicator >= p.elementBytes) {
+                            if (getLongData(c_, stmt, p.number, SQL_C_CHAR, 1, piece, longValue)) {
+                                store->appendUtf8(column, longValue.data(), longValue.size());
+                            } else {
+                                store->appendNull(column);
+                            }
+                        } else {
+                            store->appendUtf8(column, data, std::size_t(indicator));
+                        }
+                    } else if (p.cType == SQL_C_WCHAR) {
                         if (indicator == SQL_NULL_DATA) {
                             store->appendNull(column);
                         } else if (indicator == SQL_NO_TOTAL || indicator >= p.elementBytes) {
@@ -357,43 +419,14 @@ std::shared_ptr<RowStore> ResultReader::readAll(const OdbcHandle& stmt, bool typ
                     continue;
                 }
                 if (p.cType == SQL_C_WCHAR) {
-                    // A long text, piece by piece: each call gives what fits, the last one the
-                    // rest.
-                    text.clear();
-                    bool isNull = false;
-                    for (;;) {
-                        SQLLEN indicator = 0;
-                        const SQLLEN bufferBytes = SQLLEN(piece.size() * sizeof(SQLWCHAR));
-                        const SQLRETURN rc = SQLGetData(stmt.get(), p.number, SQL_C_WCHAR,
-                                                        piece.data(), bufferBytes, &indicator);
-                        if (!c_.check(rc, stmt, OdbcAccept::SuccessOrNoData)) break;
-                        if (indicator == SQL_NULL_DATA) {
-                            isNull = true;
-                            break;
-                        }
-                        const bool truncated =
-                            rc == SQL_SUCCESS_WITH_INFO &&
-                            (indicator == SQL_NO_TOTAL || indicator >= bufferBytes);
-                        if (truncated) {
-                            text.append(reinterpret_cast<const char16_t*>(piece.data()),
-                                        piece.size() - 1);
-                            // Knowing the rest's size, fetch it in one go.
-                            if (indicator != SQL_NO_TOTAL) {
-                                piece.resize(std::max<std::size_t>(
-                                    piece.size(), std::size_t(indicator) / sizeof(SQLWCHAR) + 2));
-                            }
-                            continue;
-                        }
-                        text.append(reinterpret_cast<const char16_t*>(piece.data()),
-                                    std::size_t(indicator) / sizeof(SQLWCHAR));
-                        break;
-                    }
-                    if (isNull) {
-                        store->appendNull(column);
+                    if (getLongData(c_, stmt, p.number, SQL_C_WCHAR, sizeof(SQLWCHAR), piece,
+                                    longValue)) {
+                        store->appendText(
+                            column, QStringView(reinterpret_cast<const char16_t*>(longValue.data()),
+                                                qsizetype(longValue.size() / sizeof(SQLWCHAR))));
                     } else {
-                        store->appendText(column, QStringView(text.data(), qsizetype(text.size())));
+                        store->appendNull(column);
                     }
-                    if (piece.size() > 65536) piece.resize(4096);
                     continue;
                 }
                 alignas(16) char value[currencyBufferBytes] = {};

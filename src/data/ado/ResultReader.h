@@ -10,10 +10,11 @@
 namespace ado {
 
 // Reads the result of an executed statement into a RowStore. Columns of bounded size are bound
-// to row arrays and fetched in blocks (column-wise binding); long columns (text, ntext, SQLite's
-// texts, whose declared sizes are not bounds) are read with SQLGetData in pieces, one row per
-// fetch. Every ODBC call goes through the connection's checked wrapper, so a failure mid-way
-// raises the provider error and nothing half-read is returned.
+// to row arrays and fetched in blocks (column-wise binding); long columns (text, ntext) are read
+// with SQLGetData in pieces, one row per fetch. SQLite's texts, whose declared sizes are not
+// bounds, are bound in UTF-8 and read again whole when longer than their buffer. Every ODBC call
+// goes through the connection's checked wrapper, so a failure mid-way raises the provider error and
+// nothing half-read is returned.
 class ResultReader {
 public:
     explicit ResultReader(const OdbcConnection& connection) : c_(connection) {}

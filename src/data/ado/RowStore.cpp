@@ -6,8 +6,11 @@
 #include <QDate>
 #include <QTime>
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <limits>
+#include <string>
+#include <string_view>
 
 using namespace Qt::StringLiterals;
 
@@ -31,6 +34,12 @@ void setBit(std::vector<std::uint64_t>& bits, std::size_t i, bool value) {
     }
 }
 
+// Sets bit i of a bitmap that holds bits 0 to i - 1, as appending a cell does.
+inline void appendBit(std::vector<std::uint64_t>& bits, std::size_t i, bool value) {
+    if ((i >> 6) >= bits.size()) bits.push_back(0);
+    if (value) bits[i >> 6] |= std::uint64_t(1) << (i & 63);
+}
+
 // Removes bit i of a bitmap of `count` bits, moving the later bits down by one.
 void eraseBit(std::vector<std::uint64_t>& bits, std::size_t i, std::size_t count) {
     if (i >= count) return;
@@ -51,39 +60,68 @@ void eraseBit(std::vector<std::uint64_t>& bits, std::size_t i, std::size_t count
 }
 
 // A plain decimal number as SQLite writes one: integers without leading zeros, reals with a point.
-bool plainInteger(QStringView t, std::int64_t& out) {
-    if (t.isEmpty()) return false;
-    qsizetype i = t[0] == u'-' ? 1 : 0;
+bool plainInteger(std::string_view t, std::int64_t& out) {
+    if (t.empty()) return false;
+    std::size_t i = t[0] == '-' ? 1 : 0;
     if (i >= t.size()) return false;
-    if (t[i] == u'0' && t.size() > i + 1) return false;
-    for (qsizetype k = i; k < t.size(); ++k) {
-        if (t[k] < u'0' || t[k] > u'9') return false;
+    if (t[i] == '0' && t.size() > i + 1) return false;
+    for (std::size_t k = i; k < t.size(); ++k) {
+        if (t[k] < '0' || t[k] > '9') return false;
     }
-    bool ok = false;
-    out = t.toLongLong(&ok);
-    return ok;
+    const auto [end, error] = std::from_chars(t.data(), t.data() + t.size(), out);
+    return error == std::errc() && end == t.data() + t.size();
 }
 
-bool plainReal(QStringView t, double& out) {
-    if (t.isEmpty()) return false;
-    qsizetype i = t[0] == u'-' ? 1 : 0;
+bool plainReal(std::string_view t, double& out) {
+    if (t.empty()) return false;
+    std::size_t i = t[0] == '-' ? 1 : 0;
     bool digits = false, point = false;
     for (; i < t.size(); ++i) {
-        const QChar c = t[i];
-        if (c >= u'0' && c <= u'9') {
+        const char c = t[i];
+        if (c >= '0' && c <= '9') {
             digits = true;
-        } else if (c == u'.' && !point) {
+        } else if (c == '.' && !point) {
             point = true;
-        } else if ((c == u'e' || c == u'E') && digits) {
+        } else if ((c == 'e' || c == 'E') && digits) {
             break;
         } else {
             return false;
         }
     }
     if (!digits || !point) return false;
-    bool ok = false;
-    out = t.toDouble(&ok);
-    return ok && std::isfinite(out);
+    const auto [end, error] = std::from_chars(t.data(), t.data() + t.size(), out);
+    return error == std::errc() && end == t.data() + t.size() && std::isfinite(out);
+}
+
+// UTF-16 to UTF-8 into `out` (cleared first); a lone surrogate becomes U+FFFD, as in QString.
+void encodeUtf8(QStringView text, std::string& out) {
+    out.clear();
+    out.reserve(std::size_t(text.size()) * 3);
+    const char16_t* p = text.utf16();
+    const char16_t* end = p + text.size();
+    while (p < end) {
+        char32_t u = *p++;
+        if (u < 0x80) {
+            out.push_back(char(u));
+            continue;
+        }
+        if (u >= 0xD800 && u < 0xDC00 && p < end && *p >= 0xDC00 && *p < 0xE000) {
+            u = 0x10000 + ((u - 0xD800) << 10) + (char32_t(*p++) - 0xDC00);
+        } else if (u >= 0xD800 && u < 0xE000) {
+            u = 0xFFFD;
+        }
+        if (u < 0x800) {
+            out.push_back(char(0xC0 | (u >> 6)));
+        } else if (u < 0x10000) {
+            out.push_back(char(0xE0 | (u >> 12)));
+            out.push_back(char(0x80 | ((u >> 6) & 0x3F)));
+        } else {
+            out.push_back(char(0xF0 | (u >> 18)));
+            out.push_back(char(0x80 | ((u >> 12) & 0x3F)));
+            out.push_back(char(0x80 | ((u >> 6) & 0x3F)));
+        }
+        out.push_back(char(0x80 | (u & 0x3F)));
+    }
 }
 
 } // namespace
@@ -95,18 +133,22 @@ struct RowStore::Column {
     std::vector<std::uint64_t> flags; // booleans: one bit per cell
     std::vector<std::int64_t> numbers;
     std::vector<double> reals;
-    // Texts live in chunks that never move once filled, so a growing column is never copied
-    // to a bigger buffer (no spare room, no peak of twice its size). A cell is found by the
-    // chunk's number (high 16 bits of its start) and its place in the chunk (low 16 bits);
-    // chunks grow from 256 to 65536 units, and a text longer than that gets a chunk of its own.
+    // Texts live as UTF-8 (half the bytes of UTF-16 for the mostly ASCII texts of a table) in
+    // chunks that never move once filled, so a growing column is never copied to a bigger
+    // buffer (no spare room, no peak of twice its size). A cell is found by the chunk's number
+    // (high 16 bits of its start) and its place in the chunk (low 16 bits); chunks grow from
+    // 256 to 65536 bytes, and a text longer than that gets a chunk of its own.
     static constexpr std::size_t firstChunk = 256;
     static constexpr std::size_t chunkLimit = 65536;
-    std::vector<std::unique_ptr<char16_t[]>> chunks;
+    std::vector<std::unique_ptr<char[]>> chunks;
     std::vector<std::uint32_t> chunkSizes;
     std::size_t current = 0; // the chunk being filled (when chunks is not empty)
-    std::size_t used = 0;    // units used in it
-    std::vector<std::uint32_t> starts;
-    std::vector<std::uint32_t> lengths;
+    std::size_t used = 0;    // bytes used in it
+    struct Span {
+        std::uint32_t start = 0;
+        std::uint32_t length = 0;
+    };
+    std::vector<Span> spans; // one per cell
 
     std::size_t newChunk(std::size_t size, const QString& columnName) {
         if (chunks.size() >= 65536) {
@@ -116,18 +158,17 @@ struct RowStore::Column {
                     .arg(columnName),
                 u"ADODB.Recordset"_s);
         }
-        chunks.push_back(std::make_unique_for_overwrite<char16_t[]>(size));
+        chunks.push_back(std::make_unique_for_overwrite<char[]>(size));
         chunkSizes.push_back(std::uint32_t(size));
         return chunks.size() - 1;
     }
 
     // Puts a text in the chunks and returns where it starts.
-    std::uint32_t store(QStringView text, const QString& columnName) {
-        const auto n = std::size_t(text.size());
+    std::uint32_t store(const char* text, std::size_t n, const QString& columnName) {
         if (n == 0) return 0;
         if (n > chunkLimit) {
             const std::size_t own = newChunk(n, columnName);
-            std::copy_n(text.utf16(), n, chunks[own].get());
+            std::copy_n(text, n, chunks[own].get());
             return std::uint32_t(own << 16);
         }
         if (chunks.empty() || used + n > chunkSizes[current]) {
@@ -136,30 +177,28 @@ struct RowStore::Column {
                                columnName);
             used = 0;
         }
-        std::copy_n(text.utf16(), n, chunks[current].get() + used);
+        std::copy_n(text, n, chunks[current].get() + used);
         const auto start = std::uint32_t((current << 16) | used);
         used += n;
         return start;
     }
 
-    QStringView text(std::size_t row) const {
-        const std::uint32_t length = lengths[row];
-        if (length == 0) return QStringView(u"", 0);
-        const std::uint32_t start = starts[row];
-        return QStringView(chunks[start >> 16].get() + (start & 0xFFFFu), qsizetype(length));
+    QUtf8StringView text(std::size_t row) const {
+        const auto [start, length] = spans[row];
+        if (length == 0) return QUtf8StringView("", 0);
+        return QUtf8StringView(chunks[start >> 16].get() + (start & 0xFFFFu), qsizetype(length));
     }
 
     void pushDefault() {
         switch (kind) {
         case CellKind::Text:
-            starts.push_back(0);
-            lengths.push_back(0);
+            spans.push_back({});
             break;
         case CellKind::Double:
             reals.push_back(0.0);
             break;
         case CellKind::Boolean:
-            setBit(flags, count, false);
+            appendBit(flags, count, false);
             break;
         default:
             numbers.push_back(0);
@@ -252,10 +291,34 @@ bool RowStore::isNull(long row, long column) const {
     return bit(data_[std::size_t(column)]->nulls, std::size_t(row));
 }
 
-QStringView RowStore::textView(long row, long column) const {
+QUtf8StringView RowStore::textUtf8(long row, long column) const {
     const Column& c = *data_[std::size_t(column)];
     if (c.kind != CellKind::Text || bit(c.nulls, std::size_t(row))) return {};
     return c.text(std::size_t(row));
+}
+
+QString RowStore::text(long row, long column) const {
+    const QUtf8StringView t = textUtf8(row, column);
+    return QString::fromUtf8(t.data(), t.size());
+}
+
+void RowStore::appendTextTo(long row, long column, QString& out) const {
+    const QUtf8StringView t = textUtf8(row, column);
+    const qsizetype n = t.size();
+    if (n == 0) return;
+    // Most texts are ASCII: widened in place, without a temporary string.
+    const qsizetype old = out.size();
+    out.resize(old + n);
+    char16_t* d = reinterpret_cast<char16_t*>(out.data()) + old;
+    const auto* p = reinterpret_cast<const unsigned char*>(t.data());
+    qsizetype i = 0;
+    while (i < n && p[i] < 0x80) {
+        d[i] = p[i];
+        ++i;
+    }
+    if (i == n) return;
+    out.resize(old + i);
+    out += QString::fromUtf8(t.data() + i, n - i);
 }
 
 Variant RowStore::value(long row, long column) const {
@@ -264,7 +327,7 @@ Variant RowStore::value(long row, long column) const {
     if (bit(c.nulls, r)) return Variant::null();
     switch (c.kind) {
     case CellKind::Text:
-        return Variant(textView(row, column).toString());
+        return Variant(text(row, column));
     case CellKind::Integer:
         return Variant(static_cast<long long>(c.numbers[r]));
     case CellKind::Double:
@@ -282,28 +345,34 @@ Variant RowStore::value(long row, long column) const {
 void RowStore::appendNull(long column) {
     Column& c = *data_[std::size_t(column)];
     c.pushDefault();
-    setBit(c.nulls, c.count, true);
+    appendBit(c.nulls, c.count, true);
     ++c.count;
 }
 
 void RowStore::appendText(long column, QStringView text) {
+    thread_local std::string utf8;
+    encodeUtf8(text, utf8);
+    appendUtf8(column, utf8.data(), utf8.size());
+}
+
+void RowStore::appendUtf8(long column, const char* text, std::size_t size) {
     Column& c = *data_[std::size_t(column)];
-    c.starts.push_back(c.store(text, columns_[std::size_t(column)].name));
-    c.lengths.push_back(std::uint32_t(text.size()));
-    setBit(c.nulls, c.count, false);
+    c.spans.push_back(
+        {c.store(text, size, columns_[std::size_t(column)].name), std::uint32_t(size)});
+    appendBit(c.nulls, c.count, false);
     ++c.count;
 }
 
 void RowStore::appendInteger(long column, std::int64_t value) {
     Column& c = *data_[std::size_t(column)];
     if (c.kind == CellKind::Boolean) {
-        setBit(c.flags, c.count, value != 0);
+        appendBit(c.flags, c.count, value != 0);
     } else if (c.kind == CellKind::Double) {
         c.reals.push_back(double(value));
     } else {
         c.numbers.push_back(value);
     }
-    setBit(c.nulls, c.count, false);
+    appendBit(c.nulls, c.count, false);
     ++c.count;
 }
 
@@ -312,11 +381,11 @@ void RowStore::appendDouble(long column, double value) {
     if (c.kind == CellKind::Double) {
         c.reals.push_back(value);
     } else if (c.kind == CellKind::Boolean) {
-        setBit(c.flags, c.count, value != 0.0);
+        appendBit(c.flags, c.count, value != 0.0);
     } else {
         c.numbers.push_back(std::int64_t(std::llround(value)));
     }
-    setBit(c.nulls, c.count, false);
+    appendBit(c.nulls, c.count, false);
     ++c.count;
 }
 
@@ -326,7 +395,7 @@ void RowStore::endRow() {
         // A column that got no cell for this row gets a Null, so the columns never disagree.
         while (c->count < std::size_t(rowCount_)) {
             c->pushDefault();
-            setBit(c->nulls, c->count, true);
+            appendBit(c->nulls, c->count, true);
             ++c->count;
         }
     }
@@ -354,9 +423,10 @@ void RowStore::setCell(long row, long column, const Variant& value) {
     }
     switch (c.kind) {
     case CellKind::Text: {
-        const QString text = value.toString();
-        c.starts[r] = c.store(text, columns_[std::size_t(column)].name);
-        c.lengths[r] = std::uint32_t(text.size());
+        const QByteArray text = value.toString().toUtf8();
+        c.spans[r] = {
+            c.store(text.constData(), std::size_t(text.size()), columns_[std::size_t(column)].name),
+            std::uint32_t(text.size())};
         break;
     }
     case CellKind::Integer:
@@ -383,8 +453,7 @@ void RowStore::removeRow(long row) {
     for (auto& c : data_) {
         switch (c->kind) {
         case CellKind::Text:
-            c->starts.erase(c->starts.begin() + std::ptrdiff_t(r));
-            c->lengths.erase(c->lengths.begin() + std::ptrdiff_t(r));
+            c->spans.erase(c->spans.begin() + std::ptrdiff_t(r));
             break;
         case CellKind::Double:
             c->reals.erase(c->reals.begin() + std::ptrdiff_t(r));
@@ -404,8 +473,7 @@ void RowStore::removeRow(long row) {
 
 void RowStore::squeeze() {
     for (auto& c : data_) {
-        c->starts.shrink_to_fit();
-        c->lengths.shrink_to_fit();
+        c->spans.shrink_to_fit();
         c->numbers.shrink_to_fit();
         c->reals.shrink_to_fit();
     }
@@ -413,13 +481,17 @@ void RowStore::squeeze() {
 
 bool RowStore::retypeNumericText(long column) {
     Column& c = *data_[std::size_t(column)];
+    const auto utf8 = [this](long r, long col) {
+        const QUtf8StringView t = textUtf8(r, col);
+        return std::string_view(t.data(), std::size_t(t.size()));
+    };
     if (c.kind != CellKind::Text) return false;
     bool allIntegers = true, allReals = true, any = false;
     bool fitsInt32 = true;
     for (long r = 0; r < rowCount_ && (allIntegers || allReals); ++r) {
         if (isNull(r, column)) continue;
         any = true;
-        const QStringView t = textView(r, column);
+        const std::string_view t = utf8(r, column);
         std::int64_t i = 0;
         double d = 0;
         if (plainInteger(t, i)) {
@@ -436,7 +508,7 @@ bool RowStore::retypeNumericText(long column) {
     if (allIntegers) {
         std::vector<std::int64_t> numbers(std::size_t(rowCount_), 0);
         for (long r = 0; r < rowCount_; ++r) {
-            if (!isNull(r, column)) plainInteger(textView(r, column), numbers[std::size_t(r)]);
+            if (!isNull(r, column)) plainInteger(utf8(r, column), numbers[std::size_t(r)]);
         }
         c.numbers = std::move(numbers);
         c.kind = CellKind::Integer;
@@ -447,10 +519,10 @@ bool RowStore::retypeNumericText(long column) {
         for (long r = 0; r < rowCount_; ++r) {
             if (isNull(r, column)) continue;
             std::int64_t i = 0;
-            if (plainInteger(textView(r, column), i)) {
+            if (plainInteger(utf8(r, column), i)) {
                 reals[std::size_t(r)] = double(i);
             } else {
-                plainReal(textView(r, column), reals[std::size_t(r)]);
+                plainReal(utf8(r, column), reals[std::size_t(r)]);
             }
         }
         c.reals = std::move(reals);
@@ -461,8 +533,7 @@ bool RowStore::retypeNumericText(long column) {
     c.chunks.clear();
     c.chunkSizes.clear();
     c.used = 0;
-    c.starts = {};
-    c.lengths = {};
+    c.spans = {};
     return true;
 }
 
@@ -479,10 +550,9 @@ std::size_t RowStore::bytes() const {
     for (const auto& c : data_) {
         std::size_t texts = 0;
         for (const std::uint32_t size : c->chunkSizes)
-            texts += std::size_t(size) * sizeof(char16_t);
+            texts += std::size_t(size);
         total += c->nulls.capacity() * 8 + c->flags.capacity() * 8 + c->numbers.capacity() * 8 +
-                 c->reals.capacity() * 8 + texts + c->starts.capacity() * 4 +
-                 c->lengths.capacity() * 4;
+                 c->reals.capacity() * 8 + texts + c->spans.capacity() * 8;
     }
     return total;
 }

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringView>
+#include <QUtf8StringView>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -23,7 +24,7 @@ struct ColumnInfo {
     bool autoIncrement = false; // the database gives the value (identity, SQLite's rowid alias)
 };
 
-// The rows of a result held compactly: one column vector per field (texts in one UTF-16 buffer
+// The rows of a result held compactly: one column vector per field (texts as UTF-8 in chunks,
 // with offsets, numbers as 64-bit values, booleans and null flags as bitmaps), never one heap
 // object per cell. Rows are appended while fetching and may be replaced or removed by recordset
 // writes. A RowStore is shared by a recordset and the views that show it, so it is not copied.
@@ -44,8 +45,12 @@ public:
     // The cell as a Variant: text, integer, double, Currency, date or boolean; Null for a null.
     Variant value(long row, long column) const;
     bool isNull(long row, long column) const;
-    // The text of a text column without building a Variant (empty for other columns or Null).
-    QStringView textView(long row, long column) const;
+    // The text of a text column without building a Variant (empty for other columns or Null),
+    // as the UTF-8 it is kept in.
+    QUtf8StringView textUtf8(long row, long column) const;
+    QString text(long row, long column) const;
+    // Appends the text of a text column to `out` (nothing for other columns or Null).
+    void appendTextTo(long row, long column, QString& out) const;
 
     // Appends a whole row; each value is converted to its column's kind (RuntimeError 13 when it
     // cannot be).
@@ -58,6 +63,8 @@ public:
     // Cell-by-cell appending while fetching: one append per column, then endRow().
     void appendNull(long column);
     void appendText(long column, QStringView text);
+    // A text already in UTF-8, as the SQLite driver gives it.
+    void appendUtf8(long column, const char* text, std::size_t size);
     // Integers, Currency (ten-thousandths), dates (encodeDateTime) and booleans (0/1).
     void appendInteger(long column, std::int64_t value);
     void appendDouble(long column, double value);

@@ -2,6 +2,7 @@
 #include "data/ado/RowStore.h"
 #include "data/ado/AdoTypes.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
 
 using ado::ColumnInfo;
@@ -35,7 +36,7 @@ TEST(RowStore, CellsSurviveReplacingAndRemovingRows) {
     ASSERT_EQ(store.rowCount(), 150);
     EXPECT_TRUE(store.isNull(0, 0));
     EXPECT_EQ(store.value(1, 0), Variant(QStringLiteral("fila 1 ñ")));
-    EXPECT_EQ(store.textView(2, 0), QStringLiteral("fila 2 ñ"));
+    EXPECT_EQ(store.text(2, 0), QStringLiteral("fila 2 ñ"));
     EXPECT_EQ(store.value(3, 3), Variant(when.addDays(3)));
     EXPECT_EQ(store.value(7, 4), Variant(Currency{70007}));
 
@@ -75,10 +76,10 @@ TEST(RowStore, TextsOfEverySizeAcrossChunks) {
     for (int r = 0; r < 3000; ++r)
         store.appendRow({Variant(textOf(r))});
     for (int r = 0; r < 3000; ++r)
-        ASSERT_EQ(store.textView(r, 0), textOf(r)) << r;
+        ASSERT_EQ(store.text(r, 0), textOf(r)) << r;
     store.setCell(10, 0, Variant(QString(80000, u'z')));
-    EXPECT_EQ(store.textView(10, 0).size(), 80000);
-    EXPECT_EQ(store.textView(11, 0), textOf(11));
+    EXPECT_EQ(store.text(10, 0).size(), 80000);
+    EXPECT_EQ(store.text(11, 0), textOf(11));
 }
 
 TEST(RowStore, NumericTextColumnsBecomeNumbersOnlyWhenEveryValueIsOne) {
@@ -102,4 +103,27 @@ TEST(RowStore, NumericTextColumnsBecomeNumbersOnlyWhenEveryValueIsOne) {
     // "007" is a code, not a number: the column stays text.
     EXPECT_FALSE(store.retypeNumericText(2));
     EXPECT_EQ(store.value(0, 2), Variant(QStringLiteral("007")));
+}
+
+TEST(RowStore, TextsKeepEveryLetterThroughTheirUtf8) {
+    ColumnInfo c;
+    c.name = QStringLiteral("t");
+    c.type = ado::adVarWChar;
+    RowStore store({c});
+    const QString letters = QStringLiteral("Peña 😀 Ünïcode €");
+    store.appendText(0, letters);
+    store.endRow();
+    const char16_t lone[] = {u'a', 0xD800, u'b'};
+    store.appendText(0, QStringView(lone, 3));
+    store.endRow();
+    store.appendUtf8(0, "Begoña", std::strlen("Begoña"));
+    store.endRow();
+    EXPECT_EQ(store.text(0, 0), letters);
+    EXPECT_EQ(store.text(1, 0), QStringLiteral("a\uFFFDb"));
+    // Appended after what the string holds: the ASCII start widened in place, the rest decoded.
+    QString out = QStringLiteral("> ");
+    store.appendTextTo(2, 0, out);
+    store.appendTextTo(0, 0, out);
+    EXPECT_EQ(out, QStringLiteral("> Begoña") + letters);
+    EXPECT_EQ(store.textUtf8(2, 0).size(), 7);
 }
