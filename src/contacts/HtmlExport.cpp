@@ -7,28 +7,133 @@
 
 #include <QSaveFile>
 #include <algorithm>
+#include <array>
+#include <cstring>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
+// "&#N;" for a code point, at `d`; returns the end.
+char* writeReference(char* d, char32_t codePoint) {
+    char digits[8];
+    int n = 0;
+    do {
+        digits[n++] = char('0' + codePoint % 10);
+        codePoint /= 10;
+    } while (codePoint != 0);
+    *d++ = '&';
+    *d++ = '#';
+    while (n > 0)
+        *d++ = digits[--n];
+    *d++ = ';';
+    return d;
+}
+
+template <std::size_t N> char* writeMarkup(char* d, const char (&markup)[N]) {
+    std::memcpy(d, markup, N - 1);
+    return d + (N - 1);
+}
+
+// ASCII characters that stand for themselves in the page (all but the four of the markup).
+constexpr auto plainAscii = [] {
+    std::array<bool, 128> plain{};
+    for (std::size_t c = 0; c < plain.size(); ++c)
+        plain[c] = c != '&' && c != '<' && c != '>' && c != '"';
+    return plain;
+}();
+
+// The text's Windows-1252 bytes with "&", "<", ">" and '"' as entities and every character the
+// code page lacks as a numeric character reference: the page says everything it was given.
+void appendEscaped(QByteArray& out, QStringView text) {
+    // Room for the longest form of every character ("&#1114111;"), given back at the end.
+    constexpr qsizetype longest = 10;
+    const qsizetype n = text.size();
+    const char16_t* t = text.utf16();
+    const qsizetype at = out.size();
+    out.resize(at + n * longest);
+    char* const start = out.data();
+    char* d = start + at;
+    for (qsizetype i = 0; i < n; ++i) {
+        // Runs of plain ASCII (nearly all of a table's text) are copied without further tests.
+        while (i < n && t[i] < 0x80 && plainAscii[t[i]]) {
+            *d++ = char(t[i]);
+            ++i;
+        }
+        if (i == n) break;
+        const char16_t u = t[i];
+        if (u < 0x80) {
+            switch (u) {
+            case u'&':
+                d = writeMarkup(d, "&amp;");
+                break;
+            case u'<':
+                d = writeMarkup(d, "&lt;");
+                break;
+            case u'>':
+                d = writeMarkup(d, "&gt;");
+                break;
+            case u'"':
+                d = writeMarkup(d, "&quot;");
+                break;
+            default:
+                *d++ = char(u);
+            }
+        } else if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(t[i + 1])) {
+            d = writeReference(d, QChar::surrogateToUcs4(u, t[i + 1]));
+            ++i;
+        } else if (QChar::isSurrogate(u)) {
+            d = writeReference(d, 0xFFFD); // half a pair is no character at all
+        } else if (const int b = TextFile::byte1252(u); b >= 0) {
+            *d++ = char(b);
+        } else {
+            d = writeReference(d, u);
+        }
+    }
+    out.resize(d - start);
+}
+
+// The page's bytes, gathered and written in large pieces through a temporary file.
 class PageFile {
 public:
     explicit PageFile(const QString& path) : file_(path) {
         if (!file_.open(QIODevice::WriteOnly)) fail();
+        buffer_.reserve(flushBytes + 4096);
     }
-    void line(const QString& text) {
-        // Every text reaching here is escaped, so the encoding never loses a character.
-        QByteArray bytes = TextFile::encode1252(text);
-        bytes.append("\r\n", 2);
-        if (file_.write(bytes) != bytes.size()) fail();
+    // Markup of the page itself (ASCII).
+    PageFile& operator<<(const char* markup) {
+        const auto n = qsizetype(std::strlen(markup));
+        const qsizetype at = buffer_.size();
+        buffer_.resize(at + n);
+        std::memcpy(buffer_.data() + at, markup, std::size_t(n));
+        return *this;
+    }
+    // A text of the grid or the caller, escaped.
+    PageFile& operator<<(QStringView text) {
+        appendEscaped(buffer_, text);
+        return *this;
+    }
+    void endLine() {
+        *this << "\r\n";
+        if (buffer_.size() >= flushBytes) flush();
+    }
+    void line(const char* markup) {
+        *this << markup;
+        endLine();
     }
     void commit() {
+        flush();
         if (!file_.commit()) fail();
     }
     void cancel() { file_.cancelWriting(); }
 
 private:
+    static constexpr qsizetype flushBytes = 1 << 16;
+
+    void flush() {
+        if (file_.write(buffer_) != buffer_.size()) fail();
+        buffer_.resize(0);
+    }
     [[noreturn]] void fail() {
         raiseError(ErrorNumber::PathFileAccess,
                    QStringLiteral("No se puede escribir el archivo %1: %2")
@@ -36,11 +141,8 @@ private:
                    QStringLiteral("Exportar_HTML"));
     }
     QSaveFile file_;
+    QByteArray buffer_;
 };
-
-void appendReference(QString& out, char32_t codePoint) {
-    out += u"&#"_s + QString::number(quint32(codePoint)) + u';';
-}
 
 } // namespace
 
@@ -49,38 +151,9 @@ QString HtmlExport::EspaciosHTML(short count) {
 }
 
 QString HtmlExport::escape(QStringView text) {
-    QString out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        switch (c.unicode()) {
-        case u'&':
-            out += u"&amp;"_s;
-            continue;
-        case u'<':
-            out += u"&lt;"_s;
-            continue;
-        case u'>':
-            out += u"&gt;"_s;
-            continue;
-        case u'"':
-            out += u"&quot;"_s;
-            continue;
-        default:
-            break;
-        }
-        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            appendReference(out, QChar::surrogateToUcs4(c, text[i + 1]));
-            ++i;
-        } else if (c.isSurrogate()) {
-            appendReference(out, 0xFFFD); // half a pair is no character at all
-        } else if (!TextFile::has1252(c)) {
-            appendReference(out, c.unicode());
-        } else {
-            out += c;
-        }
-    }
-    return out;
+    QByteArray bytes;
+    appendEscaped(bytes, text);
+    return TextFile::decode1252(bytes);
 }
 
 HtmlExport::Result HtmlExport::write(const QString& path, Grid& grid, const QString& caption,
@@ -88,36 +161,46 @@ HtmlExport::Result HtmlExport::write(const QString& path, Grid& grid, const QStr
                                      const ExportNames::Progress& progress) {
     using platformtext::trimBlanks;
     PageFile page(path);
-    page.line(QStringLiteral("<html>"));
-    page.line(QString());
-    page.line(QStringLiteral("</head>"));
-    page.line(QString());
-    page.line(u"<body background=\""_s + escape(Util().AddPathSeparator(programFolder)) +
-              u"stone.jpg\" text=\"navy\">"_s);
-    page.line(QStringLiteral("<br>"));
-    page.line(u"<H1 ALIGN = CENTER>"_s + escape(caption) + u"</H1>"_s);
-    page.line(QStringLiteral("<HR>"));
-    page.line(QStringLiteral("<br>"));
-    page.line(QStringLiteral("<br>"));
-    page.line(QStringLiteral("<TABLE Border=2 ALIGN = CENTER>"));
-    page.line(QStringLiteral("<TR>"));
+    page.line("<html>");
+    page.line("");
+    page.line("</head>");
+    page.line("");
+    page << "<body background=\"" << Util().AddPathSeparator(programFolder)
+         << "stone.jpg\" text=\"navy\">";
+    page.endLine();
+    page.line("<br>");
+    page << "<H1 ALIGN = CENTER>" << caption << "</H1>";
+    page.endLine();
+    page.line("<HR>");
+    page.line("<br>");
+    page.line("<br>");
+    page.line("<TABLE Border=2 ALIGN = CENTER>");
+    page.line("<TR>");
 
+    const QByteArray spaces = EspaciosHTML(6).toLatin1();
     const long cols = grid.Cols();
     for (long k = 0; k < cols; ++k) {
-        page.line(u"<TH bgcolor = \"yellow\">"_s + EspaciosHTML(6) +
-                  escape(trimBlanks(grid.TextMatrix(0, k))) + EspaciosHTML(6));
+        const QString name = grid.TextMatrix(0, k);
+        page << "<TH bgcolor = \"yellow\">" << spaces.constData() << trimBlanks(QStringView(name))
+             << spaces.constData();
+        page.endLine();
     }
 
     Result result;
     const long dataRows = std::max(0L, grid.Rows() - 1);
     for (long r = 1; r <= dataRows; ++r) {
-        QString line = QStringLiteral("<TR> ");
+        page << "<TR> ";
         for (long j = 0; j < cols; ++j) {
             grid.setCurrentCell(r, j);
-            const QString cell = trimBlanks(grid.TextMatrix(r, j));
-            line += cell.isEmpty() ? QStringLiteral("<TD>&nbsp") : u"<TD>"_s + escape(cell);
+            const QString text = grid.TextMatrix(r, j);
+            const QStringView cell = trimBlanks(QStringView(text));
+            if (cell.isEmpty()) {
+                page << "<TD>&nbsp";
+            } else {
+                page << "<TD>" << cell;
+            }
         }
-        page.line(line);
+        page.endLine();
         ++result.rows;
         if (progress && !progress(r, dataRows)) {
             page.cancel();
@@ -126,9 +209,9 @@ HtmlExport::Result HtmlExport::write(const QString& path, Grid& grid, const QStr
         }
     }
 
-    page.line(QStringLiteral("</TABLE>"));
-    page.line(QStringLiteral("</BODY>"));
-    page.line(QStringLiteral("</HTML>"));
+    page.line("</TABLE>");
+    page.line("</BODY>");
+    page.line("</HTML>");
     page.commit();
     result.written = true;
     return result;

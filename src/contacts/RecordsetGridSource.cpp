@@ -19,6 +19,8 @@ int RecordsetGridSource::columnCount() const { return int(rows_->columnCount());
 QString RecordsetGridSource::columnName(int column) const { return rows_->columns()[size_t(column)].name; }
 
 QString RecordsetGridSource::text(int row, int column) const {
+    // A text cell shows as it is (a Null as nothing), without going through a Variant.
+    if (rows_->kind(column) == ado::RowStore::CellKind::Text) return rows_->text(row, column);
     QDate date;
     QTime time;
     if (rows_->dateAt(row, column, date, time)) return writeLocaleDate(date, time);

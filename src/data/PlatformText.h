@@ -10,7 +10,7 @@
 namespace platformtext {
 
 // The text without leading and trailing blanks (tabs and line breaks stay).
-inline QString trimBlanks(const QString& text) {
+inline QStringView trimBlanks(QStringView text) {
     qsizetype first = 0;
     qsizetype last = text.size();
     while (first < last && text[first] == u' ')
@@ -18,6 +18,11 @@ inline QString trimBlanks(const QString& text) {
     while (last > first && text[last - 1] == u' ')
         --last;
     return text.mid(first, last - first);
+}
+
+inline QString trimBlanks(const QString& text) {
+    const QStringView trimmed = trimBlanks(QStringView(text));
+    return trimmed.size() == text.size() ? text : trimmed.toString();
 }
 
 // Every occurrence of `find`, ignoring letter case, replaced by `with`; an empty `find` changes

@@ -12,31 +12,27 @@ constexpr char16_t high[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0
                                0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-int byteOf(char16_t u) {
-    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) return u;
+} // namespace
+
+namespace TextFile {
+
+int detail::highByte1252(char16_t u) {
     for (int i = 0; i < 32; ++i) {
         if (high[i] == u) return 0x80 + i;
     }
     return -1;
 }
-} // namespace
 
-namespace TextFile {
-
-bool has1252(QChar c) { return byteOf(c.unicode()) >= 0; }
+bool has1252(QChar c) { return byte1252(c.unicode()) >= 0; }
 
 QByteArray encode1252(QStringView text, bool* lossless) {
-    QByteArray out;
-    out.reserve(text.size());
+    QByteArray out(text.size(), Qt::Uninitialized);
+    char* d = out.data();
     bool all = true;
     for (QChar c : text) {
-        const int b = byteOf(c.unicode());
-        if (b < 0) {
-            all = false;
-            out.append('?');
-        } else {
-            out.append(char(b));
-        }
+        const int b = byte1252(c.unicode());
+        all = all && b >= 0;
+        *d++ = b < 0 ? '?' : char(b);
     }
     if (lossless) *lossless = all;
     return out;

@@ -4,6 +4,7 @@
 
 #include <QLocale>
 #include <QRegularExpression>
+#include <charconv>
 #include <cmath>
 
 Currency Currency::fromDouble(double value) {
@@ -14,22 +15,70 @@ Currency Currency::fromDouble(double value) {
 
 namespace {
 
-// The default locale without group separators. Setting the option copies the locale's data, so
-// the result is kept until the default locale changes: the grid formats numbers cell by cell.
-const QLocale& plainLocale() {
-    thread_local QLocale base;
-    thread_local QLocale plain = [] {
-        QLocale l;
-        l.setNumberOptions(QLocale::OmitGroupSeparator);
-        return l;
-    }();
+// The default locale without group separators, with its decimal point, and whether it writes
+// ASCII digits, "-" and a decimal point of one character (numbers can then be written digit by
+// digit). Setting the option copies the locale's data, so the result is kept until
+// the default locale changes: the grid formats numbers cell by cell.
+struct LocaleNumbers {
+    QLocale plain;
+    QString point;
+    bool asciiDigits = true;
+};
+
+const LocaleNumbers& localeNumbers() {
+    thread_local QLocale base = QLocale::c();
+    thread_local LocaleNumbers numbers{QLocale::c(), QStringLiteral("."), true};
     const QLocale current;
     if (current != base) {
         base = current;
-        plain = current;
-        plain.setNumberOptions(QLocale::OmitGroupSeparator);
+        numbers.plain = current;
+        numbers.plain.setNumberOptions(QLocale::OmitGroupSeparator);
+        numbers.point = current.decimalPoint();
+        numbers.asciiDigits = current.zeroDigit() == QStringLiteral("0") &&
+                              current.negativeSign() == QStringLiteral("-") &&
+                              numbers.point.size() == 1;
     }
-    return plain;
+    return numbers;
+}
+
+// A currency with its exact digits, dropping the trailing zeros of the decimals as the platform
+// does (-12.5 → "-12,5" in a Spanish locale).
+QString writeLocaleCurrency(Currency c) {
+    const LocaleNumbers& numbers = localeNumbers();
+    if (!numbers.asciiDigits) {
+        QString s = numbers.plain.toString(double(c.scaled) / 10000.0, 'f', 4);
+        if (s.contains(numbers.point)) {
+            while (s.endsWith(u'0')) s.chop(1);
+            if (s.endsWith(numbers.point)) s.chop(numbers.point.size());
+        }
+        return s;
+    }
+    const bool negative = c.scaled < 0;
+    std::uint64_t units = negative ? 0 - std::uint64_t(c.scaled) : std::uint64_t(c.scaled);
+    // Written backwards from the last decimal that is not zero.
+    char16_t text[32];
+    char16_t* end = text + 32;
+    char16_t* p = end;
+    unsigned decimals = unsigned(units % 10000);
+    units /= 10000;
+    if (decimals != 0) {
+        int digits = 4;
+        while (decimals % 10 == 0) {
+            decimals /= 10;
+            --digits;
+        }
+        for (; digits > 0; --digits) {
+            *--p = char16_t(u'0' + decimals % 10);
+            decimals /= 10;
+        }
+        *--p = numbers.point.front().unicode();
+    }
+    do {
+        *--p = char16_t(u'0' + units % 10);
+        units /= 10;
+    } while (units != 0);
+    if (negative) *--p = u'-';
+    return QString(reinterpret_cast<const QChar*>(p), end - p);
 }
 
 } // namespace
@@ -98,10 +147,37 @@ bool readLocaleDate(const QString& text, QDateTime& out) {
 }
 
 QString writeLocaleNumber(double value) {
+    const LocaleNumbers& numbers = localeNumbers();
     if (value == std::floor(value) && std::fabs(value) < 1e15) {
-        return plainLocale().toString(qint64(value));
+        return numbers.asciiDigits ? QString::number(qint64(value))
+                                   : numbers.plain.toString(qint64(value));
     }
-    return plainLocale().toString(value, 'g', 15);
+    if (numbers.asciiDigits) {
+        // The shortest digits that read back as the value: when they are 15 or fewer and need
+        // no exponent, they are what the formatter writes at 15 digits (a grid or an export
+        // writes a number per row, and the formatter costs as much as the rest of the cell).
+        char digits[32];
+        const auto [end, error] = std::to_chars(digits, digits + sizeof digits, value);
+        int significant = 0;
+        bool plain = error == std::errc();
+        bool leading = true;
+        for (const char* p = digits; plain && p < end; ++p) {
+            if (*p >= '1' && *p <= '9') leading = false;
+            if (*p >= '0' && *p <= '9') {
+                if (!leading) ++significant;
+            } else {
+                plain = *p == '.' || (*p == '-' && p == digits);
+            }
+        }
+        if (plain && significant <= 15) {
+            QString s(qsizetype(end - digits), Qt::Uninitialized);
+            QChar* d = s.data();
+            for (const char* p = digits; p < end; ++p)
+                *d++ = *p == '.' ? numbers.point.front() : QChar(char16_t(*p));
+            return s;
+        }
+    }
+    return numbers.plain.toString(value, 'g', 15);
 }
 
 QString writeLocaleDate(const QDate& date, const QTime& time) {
@@ -113,9 +189,42 @@ QString writeLocaleDate(const QDate& date, const QTime& time) {
         checked = current;
         monthFirst = current.dateFormat(QLocale::ShortFormat).startsWith(u'M');
     }
-    QString s = date.toString(monthFirst ? QStringLiteral("M/d/yyyy") : QStringLiteral("dd/MM/yyyy"));
-    if (time.isValid() && time != QTime(0, 0)) s += u' ' + time.toString(QStringLiteral("HH:mm:ss"));
-    return s;
+    const bool withTime = time.isValid() && time != QTime(0, 0);
+    const int year = date.year();
+    if (year < 1000 || year > 9999) {
+        QString s = date.toString(monthFirst ? QStringLiteral("M/d/yyyy") : QStringLiteral("dd/MM/yyyy"));
+        if (withTime) s += u' ' + time.toString(QStringLiteral("HH:mm:ss"));
+        return s;
+    }
+    // Digits written directly: a grid or an export writes a date per row, and the general
+    // formatter costs as much as the rest of the cell.
+    char16_t out[19];
+    int n = 0;
+    auto two = [&](int v, bool pad) {
+        if (pad || v >= 10) out[n++] = char16_t(u'0' + v / 10);
+        out[n++] = char16_t(u'0' + v % 10);
+    };
+    if (monthFirst) {
+        two(date.month(), false);
+        out[n++] = u'/';
+        two(date.day(), false);
+    } else {
+        two(date.day(), true);
+        out[n++] = u'/';
+        two(date.month(), true);
+    }
+    out[n++] = u'/';
+    two(year / 100, true);
+    two(year % 100, true);
+    if (withTime) {
+        out[n++] = u' ';
+        two(time.hour(), true);
+        out[n++] = u':';
+        two(time.minute(), true);
+        out[n++] = u':';
+        two(time.second(), true);
+    }
+    return QString(reinterpret_cast<const QChar*>(out), n);
 }
 
 double leadingNumber(const QString& text) {
@@ -183,18 +292,7 @@ QString Variant::toString() const {
     case Type::Text: return std::get<QString>(value_);
     case Type::Integer: return QString::number(std::get<std::int64_t>(value_));
     case Type::Double: return writeLocaleNumber(std::get<double>(value_));
-    case Type::Currency: {
-        const Currency c = std::get<Currency>(value_);
-        const QLocale& locale = plainLocale();
-        QString s = locale.toString(double(c.scaled) / 10000.0, 'f', 4);
-        // The platform drops trailing zeros of a currency.
-        const QString point = locale.decimalPoint();
-        if (s.contains(point)) {
-            while (s.endsWith(u'0')) s.chop(1);
-            if (s.endsWith(point)) s.chop(point.size());
-        }
-        return s;
-    }
+    case Type::Currency: return writeLocaleCurrency(std::get<Currency>(value_));
     case Type::Date: {
         const QDateTime& dt = std::get<QDateTime>(value_);
         return writeLocaleDate(dt.date(), dt.time());
