@@ -13,6 +13,7 @@
 #include <cmath>
 #include <filesystem>
 #include <memory>
+#include <string>
 #include <system_error>
 #include <xlsxwriter.h>
 
@@ -103,8 +104,25 @@ public:
 
     void writeRecord(long record) {
         if (row_ >= lxw_row_t(rowsPerSheet_)) newSheet();
-        for (long c = 0; c < rows_.columnCount(); ++c)
+        for (long c = 0; c < rows_.columnCount(); ++c) {
+            // Texts and dates go straight from the row store: texts are kept in UTF-8, as the
+            // workbook wants them, and a date needs no date-time of its own.
+            const auto kind = rows_.kind(c);
+            if (kind == ado::RowStore::CellKind::Text && !rows_.isNull(record, c)) {
+                const QUtf8StringView text = rows_.textUtf8(record, c);
+                // Within the cell limit whatever the letters (a character takes a byte or more).
+                if (text.size() <= ExcelExport::cellTextLimit) {
+                    writeUtf8(lxw_col_t(c), text);
+                    continue;
+                }
+            } else if (kind == ado::RowStore::CellKind::Date) {
+                QDate date;
+                QTime time;
+                if (rows_.dateAt(record, c, date, time)) writeDate(lxw_col_t(c), date, time);
+                continue;
+            }
             writeValue(lxw_col_t(c), rows_.value(record, c));
+        }
         ++row_;
     }
 
@@ -136,6 +154,13 @@ private:
         }
         const QByteArray utf8 = text.toUtf8();
         check(worksheet_write_string(sheet_, row_, col, utf8.constData(), nullptr));
+    }
+
+    void writeUtf8(lxw_col_t col, QUtf8StringView text) {
+        if (text.isEmpty()) return;
+        // The library wants the text ended by a zero, which the row store does not keep.
+        scratch_.assign(text.data(), std::size_t(text.size()));
+        check(worksheet_write_string(sheet_, row_, col, scratch_.c_str(), nullptr));
     }
 
     void writeValue(lxw_col_t col, const Variant& value) {
@@ -174,13 +199,14 @@ private:
         }
     }
 
-    void writeDate(lxw_col_t col, const QDateTime& when) {
-        const QDate d = when.date();
-        const QTime t = when.time();
+    void writeDate(lxw_col_t col, const QDateTime& when) { writeDate(col, when.date(), when.time()); }
+
+    void writeDate(lxw_col_t col, const QDate& d, const QTime& t) {
         const bool hasTime = t.isValid() && t != QTime(0, 0);
         if (!d.isValid() || d.year() < 1900 || d.year() > 9999) {
             // A worksheet has no dates outside these years: the date goes as its text.
-            writeText(col, when.toString(hasTime ? u"dd/MM/yyyy HH:mm:ss"_s : u"dd/MM/yyyy"_s));
+            writeText(col, QDateTime(d, t.isValid() ? t : QTime(0, 0))
+                               .toString(hasTime ? u"dd/MM/yyyy HH:mm:ss"_s : u"dd/MM/yyyy"_s));
             return;
         }
         lxw_datetime stamp{};
@@ -213,6 +239,7 @@ private:
     lxw_worksheet* sheet_ = nullptr;
     lxw_row_t row_ = firstDataRow;
     int sheetCount_ = 0;
+    std::string scratch_;
     long long cutTexts_ = 0;
 };
 

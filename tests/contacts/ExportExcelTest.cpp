@@ -168,7 +168,8 @@ TEST(ExportExcel, WritesTitleFramedNamesAndTypedRecordsFromTheCurrentRecord) {
 }
 
 TEST(ExportExcel, DateWithoutTimeAndControlCharacters) {
-    Opened t(tableScript);
+    // Bytes that are no UTF-8 in a text of the database: the sheet's XML must stay readable.
+    Opened t(tableScript + u"UPDATE T SET nombre = CAST(X'41FF42' AS TEXT) WHERE id = 1;"_s);
     QTemporaryDir dir;
     const QString path = dir.filePath(u"lista.xlsx"_s);
     ExcelExport::write(path, t.rs, u"CONTACTOS"_s, {});
@@ -181,6 +182,7 @@ TEST(ExportExcel, DateWithoutTimeAndControlCharacters) {
     // A control character cannot stand in the sheet's XML: it goes in the format's own escape,
     // which Excel reads back and this reader shows as it stands. The file stays readable.
     EXPECT_EQ(cell(sheets, 0, u"F6"_s)[u"v"_s].toString(), u"uno\t_x0001_x"_s);
+    EXPECT_EQ(cell(sheets, 0, u"B6"_s)[u"v"_s].toString(), u"A\uFFFDB"_s);
 }
 
 TEST(ExportExcel, EmptyRecordsetWritesNothing) {

@@ -93,6 +93,37 @@ bool plainReal(std::string_view t, double& out) {
     return error == std::errc() && end == t.data() + t.size() && std::isfinite(out);
 }
 
+// Whether the bytes are well-formed UTF-8 (no overlong forms, surrogates or values past U+10FFFF).
+bool validUtf8(const char* text, std::size_t size) {
+    const auto* p = reinterpret_cast<const unsigned char*>(text);
+    const unsigned char* end = p + size;
+    while (p < end) {
+        if (*p < 0x80) {
+            ++p;
+            continue;
+        }
+        std::size_t length = 0;
+        char32_t u = 0, least = 0;
+        if ((*p & 0xE0) == 0xC0) {
+            length = 2, u = *p & 0x1F, least = 0x80;
+        } else if ((*p & 0xF0) == 0xE0) {
+            length = 3, u = *p & 0x0F, least = 0x800;
+        } else if ((*p & 0xF8) == 0xF0) {
+            length = 4, u = *p & 0x07, least = 0x10000;
+        } else {
+            return false;
+        }
+        if (std::size_t(end - p) < length) return false;
+        for (std::size_t k = 1; k < length; ++k) {
+            if ((p[k] & 0xC0) != 0x80) return false;
+            u = (u << 6) | (p[k] & 0x3F);
+        }
+        if (u < least || u > 0x10FFFF || (u >= 0xD800 && u < 0xE000)) return false;
+        p += length;
+    }
+    return true;
+}
+
 // UTF-16 to UTF-8 into `out` (cleared first); a lone surrogate becomes U+FFFD, as in QString.
 void encodeUtf8(QStringView text, std::string& out) {
     out.clear();
@@ -356,6 +387,13 @@ void RowStore::appendText(long column, QStringView text) {
 }
 
 void RowStore::appendUtf8(long column, const char* text, std::size_t size) {
+    if (!validUtf8(text, size)) {
+        // A database may hold bytes that are no UTF-8: kept as QString would read them (each
+        // bad sequence a U+FFFD), so that every reader of the store gets well-formed text.
+        const QByteArray repaired = QString::fromUtf8(text, qsizetype(size)).toUtf8();
+        appendUtf8(column, repaired.constData(), std::size_t(repaired.size()));
+        return;
+    }
     Column& c = *data_[std::size_t(column)];
     c.spans.push_back(
         {c.store(text, size, columns_[std::size_t(column)].name), std::uint32_t(size)});

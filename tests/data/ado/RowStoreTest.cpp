@@ -126,4 +126,8 @@ TEST(RowStore, TextsKeepEveryLetterThroughTheirUtf8) {
     store.appendTextTo(0, 0, out);
     EXPECT_EQ(out, QStringLiteral("> Begoña") + letters);
     EXPECT_EQ(store.textUtf8(2, 0).size(), 7);
+    // Bytes that are no UTF-8 (a database may hold them) are stored as replacement characters.
+    store.appendUtf8(0, "a\xFF" "b\xC0\x80" "c\xED\xA0\x80", 9);
+    store.endRow();
+    EXPECT_EQ(store.text(3, 0), QStringLiteral("a\uFFFDb\uFFFD\uFFFDc\uFFFD\uFFFD\uFFFD"));
 }
