@@ -7,6 +7,7 @@
 
 #include <QDate>
 #include <QTime>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -98,6 +99,9 @@ struct ColumnPlan {
     SQLLEN elementBytes = 0;
     bool bound = false;
     bool utf8 = false; // a text bound as SQL_C_CHAR, which the driver gives in UTF-8
+    // A number or date bound as SQL_C_CHAR and read by the program; `cType` is the type that
+    // asks the driver for the value when the text is in a form the program does not read.
+    bool asText = false;
     std::vector<char> buffer;
     std::vector<SQLLEN> indicators;
 };
@@ -121,6 +125,7 @@ SQLSMALLINT cTypeFor(RowStore::CellKind kind, long adoType) {
 }
 
 SQLLEN elementBytesFor(const ColumnPlan& p, const ColumnType& t) {
+    if (p.asText) return currencyBufferBytes; // a longer text is no number or date of ours
     if (p.utf8) {
         // A likely size, not a bound: a longer value is read again whole. Small buffers keep
         // the driver's copy (which pads the buffer out) cheap; the room beyond the declared
@@ -153,13 +158,13 @@ SQLLEN elementBytesFor(const ColumnPlan& p, const ColumnType& t) {
 }
 
 // Stores one fixed-size value (bound or read with SQLGetData) into the row store.
-void storeFixed(RowStore& store, long column, const ColumnPlan& p, const char* data,
+void storeFixed(RowStore& store, long column, SQLSMALLINT cType, const char* data,
                 SQLLEN indicator) {
     if (indicator == SQL_NULL_DATA) {
         store.appendNull(column);
         return;
     }
-    switch (p.cType) {
+    switch (cType) {
     case SQL_C_SBIGINT: {
         std::int64_t v;
         std::memcpy(&v, data, sizeof v);
@@ -211,6 +216,106 @@ void storeFixed(RowStore& store, long column, const ColumnPlan& p, const char* d
     }
     }
     store.appendNull(column);
+}
+
+// Reads `digits` decimal digits at `p`.
+bool readDigits(const char*& p, const char* end, int digits, int& out) {
+    if (end - p < digits) return false;
+    out = 0;
+    for (int k = 0; k < digits; ++k, ++p) {
+        if (*p < '0' || *p > '9') return false;
+        out = out * 10 + (*p - '0');
+    }
+    return true;
+}
+
+// "hh:mm" or "hh:mm:ss", with any fraction of a second, at `p`.
+bool readTime(const char*& p, const char* end, SQL_TIME_STRUCT& t, SQLUINTEGER& fraction) {
+    int hour = 0, minute = 0, second = 0;
+    if (!readDigits(p, end, 2, hour) || p == end || *p++ != ':' ||
+        !readDigits(p, end, 2, minute))
+        return false;
+    if (p < end && *p == ':') {
+        ++p;
+        if (!readDigits(p, end, 2, second)) return false;
+        if (p < end && *p == '.') {
+            ++p;
+            // Nanoseconds, as the driver gives them: the digits past the ninth are dropped.
+            int digits = 0;
+            std::uint64_t value = 0;
+            for (; p < end && *p >= '0' && *p <= '9'; ++p, ++digits) {
+                if (digits < 9) value = value * 10 + std::uint64_t(*p - '0');
+            }
+            if (digits == 0) return false;
+            for (; digits < 9; ++digits)
+                value *= 10;
+            fraction = SQLUINTEGER(value);
+        }
+    }
+    t.hour = SQLUSMALLINT(hour);
+    t.minute = SQLUSMALLINT(minute);
+    t.second = SQLUSMALLINT(second);
+    return true;
+}
+
+// Stores a number or date that the SQLite driver gave as the text SQLite keeps, read here rather
+// than by the driver, whose own conversion costs a tenth of a large read. False for a text in
+// another form, which the driver then converts.
+bool storeFromText(RowStore& store, long column, const ColumnPlan& p, const char* text,
+                   std::size_t length) {
+    const char* begin = text;
+    const char* end = text + length;
+    switch (p.kind) {
+    case RowStore::CellKind::Integer:
+    case RowStore::CellKind::Boolean: {
+        std::int64_t v = 0;
+        const auto [stop, error] = std::from_chars(begin, end, v);
+        if (error != std::errc() || stop != end) return false;
+        store.appendInteger(column, v);
+        return true;
+    }
+    case RowStore::CellKind::Double: {
+        double v = 0;
+        const auto [stop, error] = std::from_chars(begin, end, v);
+        if (error != std::errc() || stop != end || !std::isfinite(v)) return false;
+        store.appendDouble(column, v);
+        return true;
+    }
+    case RowStore::CellKind::Date: {
+        std::int64_t encoded = 0;
+        if (p.cType == SQL_C_TYPE_TIME) {
+            SQL_TIME_STRUCT t{};
+            SQLUINTEGER fraction = 0;
+            if (!readTime(begin, end, t, fraction) || begin != end || !encodeTime(t, encoded))
+                return false;
+        } else {
+            SQL_TIMESTAMP_STRUCT ts{};
+            int year = 0, month = 0, day = 0;
+            if (!readDigits(begin, end, 4, year) || begin == end || *begin++ != '-' ||
+                !readDigits(begin, end, 2, month) || begin == end || *begin++ != '-' ||
+                !readDigits(begin, end, 2, day))
+                return false;
+            ts.year = SQLSMALLINT(year);
+            ts.month = SQLUSMALLINT(month);
+            ts.day = SQLUSMALLINT(day);
+            if (begin < end && (*begin == ' ' || *begin == 'T')) {
+                ++begin;
+                SQL_TIME_STRUCT t{};
+                if (!readTime(begin, end, t, ts.fraction)) return false;
+                ts.hour = t.hour;
+                ts.minute = t.minute;
+                ts.second = t.second;
+            }
+            if (begin != end || !encodeTimestamp(ts, encoded)) return false;
+        }
+        store.appendInteger(column, encoded);
+        return true;
+    }
+    case RowStore::CellKind::Text:
+    case RowStore::CellKind::Currency:
+        break;
+    }
+    return false;
 }
 
 // Reads a whole long value with SQLGetData into `bytes`, piece by piece: each call gives what
@@ -334,6 +439,8 @@ std::shared_ptr<RowStore> ResultReader::readAll(const OdbcHandle& stmt, bool typ
         if (utf8Texts && p.kind == RowStore::CellKind::Text) {
             p.cType = SQL_C_CHAR;
             p.utf8 = anyUtf8 = true;
+        } else if (utf8Texts) {
+            p.asText = p.cType != SQL_C_CHAR; // money already comes as text
         }
         // Columns after a long one can only be bound when the driver lets SQLGetData read a
         // column that comes before bound ones.
@@ -366,8 +473,8 @@ std::shared_ptr<RowStore> ResultReader::readAll(const OdbcHandle& stmt, bool typ
         if (!p.bound) continue;
         p.buffer.resize(std::size_t(p.elementBytes) * rows);
         p.indicators.resize(rows);
-        c_.check(SQLBindCol(stmt.get(), p.number, p.cType, p.buffer.data(), p.elementBytes,
-                            p.indicators.data()),
+        c_.check(SQLBindCol(stmt.get(), p.number, p.asText ? SQLSMALLINT(SQL_C_CHAR) : p.cType,
+                            p.buffer.data(), p.elementBytes, p.indicators.data()),
                  stmt);
     }
 
@@ -385,7 +492,21 @@ std::shared_ptr<RowStore> ResultReader::readAll(const OdbcHandle& stmt, bool typ
                 if (p.bound) {
                     const SQLLEN indicator = p.indicators[r];
                     const char* data = p.buffer.data() + std::size_t(p.elementBytes) * r;
-                    if (p.utf8) {
+                    if (p.asText) {
+                        if (indicator == SQL_NULL_DATA) {
+                            store->appendNull(column);
+                        } else if (indicator < 0 || indicator >= p.elementBytes ||
+                                   !storeFromText(*store, column, p, data,
+                                                  std::size_t(indicator))) {
+                            alignas(16) char value[currencyBufferBytes] = {};
+                            SQLLEN typed = 0;
+                            if (!c_.check(SQLGetData(stmt.get(), p.number, p.cType, value,
+                                                     sizeof value, &typed),
+                                          stmt, OdbcAccept::SuccessOrNoData))
+                                typed = SQL_NULL_DATA;
+                            storeFixed(*store, column, p.cType, value, typed);
+                        }
+                    } else if (p.utf8) {
                         if (indicator == SQL_NULL_DATA) {
                             store->appendNull(column);
                         } else if (indicator == SQL_NO_TOTAL || indicator >= p.elementBytes) {
@@ -414,7 +535,7 @@ std::shared_ptr<RowStore> ResultReader::readAll(const OdbcHandle& stmt, bool typ
                                             qsizetype(indicator / SQLLEN(sizeof(SQLWCHAR)))));
                         }
                     } else {
-                        storeFixed(*store, column, p, data, indicator);
+                        storeFixed(*store, column, p.cType, data, indicator);
                     }
                     continue;
                 }
@@ -435,7 +556,7 @@ std::shared_ptr<RowStore> ResultReader::readAll(const OdbcHandle& stmt, bool typ
                         SQLGetData(stmt.get(), p.number, p.cType, value, sizeof value, &indicator),
                         stmt, OdbcAccept::SuccessOrNoData))
                     indicator = SQL_NULL_DATA;
-                storeFixed(*store, column, p, value, indicator);
+                storeFixed(*store, column, p.cType, value, indicator);
             }
             store->endRow();
             if ((store->rowCount() & 4095) == 0) reportFetchProgress(long(store->rowCount()));

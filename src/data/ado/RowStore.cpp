@@ -1,6 +1,7 @@
 #include "RowStore.h"
 
 #include "AdoTypes.h"
+#include "GrowingArray.h"
 #include "shared/RuntimeError.h"
 
 #include <QDate>
@@ -20,11 +21,13 @@ namespace {
 
 constexpr std::int64_t msPerDay = 86400000;
 
-bool bit(const std::vector<std::uint64_t>& bits, std::size_t i) {
+using Bits = GrowingArray<std::uint64_t>;
+
+bool bit(const Bits& bits, std::size_t i) {
     return (bits[i >> 6] >> (i & 63)) & 1u;
 }
 
-void setBit(std::vector<std::uint64_t>& bits, std::size_t i, bool value) {
+void setBit(Bits& bits, std::size_t i, bool value) {
     if ((i >> 6) >= bits.size()) bits.resize((i >> 6) + 1, 0);
     const std::uint64_t mask = std::uint64_t(1) << (i & 63);
     if (value) {
@@ -35,13 +38,13 @@ void setBit(std::vector<std::uint64_t>& bits, std::size_t i, bool value) {
 }
 
 // Sets bit i of a bitmap that holds bits 0 to i - 1, as appending a cell does.
-inline void appendBit(std::vector<std::uint64_t>& bits, std::size_t i, bool value) {
+inline void appendBit(Bits& bits, std::size_t i, bool value) {
     if ((i >> 6) >= bits.size()) bits.push_back(0);
     if (value) bits[i >> 6] |= std::uint64_t(1) << (i & 63);
 }
 
 // Removes bit i of a bitmap of `count` bits, moving the later bits down by one.
-void eraseBit(std::vector<std::uint64_t>& bits, std::size_t i, std::size_t count) {
+void eraseBit(Bits& bits, std::size_t i, std::size_t count) {
     if (i >= count) return;
     const std::size_t words = (count + 63) >> 6;
     const std::size_t w = i >> 6;
@@ -160,64 +163,39 @@ void encodeUtf8(QStringView text, std::string& out) {
 struct RowStore::Column {
     CellKind kind = CellKind::Text;
     std::size_t count = 0;
-    std::vector<std::uint64_t> nulls; // one bit per cell
-    std::vector<std::uint64_t> flags; // booleans: one bit per cell
-    std::vector<std::int64_t> numbers;
-    std::vector<double> reals;
-    // Texts live as UTF-8 (half the bytes of UTF-16 for the mostly ASCII texts of a table) in
-    // chunks that never move once filled, so a growing column is never copied to a bigger
-    // buffer (no spare room, no peak of twice its size). A cell is found by the chunk's number
-    // (high 16 bits of its start) and its place in the chunk (low 16 bits); chunks grow from
-    // 256 to 65536 bytes, and a text longer than that gets a chunk of its own.
-    static constexpr std::size_t firstChunk = 256;
-    static constexpr std::size_t chunkLimit = 65536;
-    std::vector<std::unique_ptr<char[]>> chunks;
-    std::vector<std::uint32_t> chunkSizes;
-    std::size_t current = 0; // the chunk being filled (when chunks is not empty)
-    std::size_t used = 0;    // bytes used in it
+    Bits nulls; // one bit per cell
+    Bits flags; // booleans: one bit per cell
+    GrowingArray<std::int64_t> numbers;
+    GrowingArray<double> reals;
+    // Texts live as UTF-8 (half the bytes of UTF-16 for the mostly ASCII texts of a table), one
+    // after the other; a cell is its place and length there. A text written over another is
+    // added at the end (the old bytes stay until the store goes).
+    GrowingArray<char> bytes;
     struct Span {
         std::uint32_t start = 0;
         std::uint32_t length = 0;
     };
-    std::vector<Span> spans; // one per cell
+    GrowingArray<Span> spans; // one per cell
 
-    std::size_t newChunk(std::size_t size, const QString& columnName) {
-        if (chunks.size() >= 65536) {
+    // Puts a text after the others and returns where it starts.
+    std::uint32_t store(const char* text, std::size_t n, const QString& columnName) {
+        if (n == 0) return 0;
+        if (bytes.size() + n > std::numeric_limits<std::uint32_t>::max()) {
             raiseError(
                 adErrUnspecified,
                 u"Los textos del campo \"%1\" no caben en la memoria del conjunto de registros."_s
                     .arg(columnName),
                 u"ADODB.Recordset"_s);
         }
-        chunks.push_back(std::make_unique_for_overwrite<char[]>(size));
-        chunkSizes.push_back(std::uint32_t(size));
-        return chunks.size() - 1;
-    }
-
-    // Puts a text in the chunks and returns where it starts.
-    std::uint32_t store(const char* text, std::size_t n, const QString& columnName) {
-        if (n == 0) return 0;
-        if (n > chunkLimit) {
-            const std::size_t own = newChunk(n, columnName);
-            std::copy_n(text, n, chunks[own].get());
-            return std::uint32_t(own << 16);
-        }
-        if (chunks.empty() || used + n > chunkSizes[current]) {
-            const std::size_t last = chunks.empty() ? 0 : chunkSizes[current];
-            current = newChunk(std::max(n, std::min(chunkLimit, std::max(firstChunk, last * 2))),
-                               columnName);
-            used = 0;
-        }
-        std::copy_n(text, n, chunks[current].get() + used);
-        const auto start = std::uint32_t((current << 16) | used);
-        used += n;
+        const auto start = std::uint32_t(bytes.size());
+        bytes.append(text, n);
         return start;
     }
 
     QUtf8StringView text(std::size_t row) const {
         const auto [start, length] = spans[row];
         if (length == 0) return QUtf8StringView("", 0);
-        return QUtf8StringView(chunks[start >> 16].get() + (start & 0xFFFFu), qsizetype(length));
+        return QUtf8StringView(bytes.data() + start, qsizetype(length));
     }
 
     void pushDefault() {
@@ -491,16 +469,16 @@ void RowStore::removeRow(long row) {
     for (auto& c : data_) {
         switch (c->kind) {
         case CellKind::Text:
-            c->spans.erase(c->spans.begin() + std::ptrdiff_t(r));
+            c->spans.erase(r);
             break;
         case CellKind::Double:
-            c->reals.erase(c->reals.begin() + std::ptrdiff_t(r));
+            c->reals.erase(r);
             break;
         case CellKind::Boolean:
             eraseBit(c->flags, r, c->count);
             break;
         default:
-            c->numbers.erase(c->numbers.begin() + std::ptrdiff_t(r));
+            c->numbers.erase(r);
             break;
         }
         eraseBit(c->nulls, r, c->count);
@@ -514,6 +492,9 @@ void RowStore::squeeze() {
         c->spans.shrink_to_fit();
         c->numbers.shrink_to_fit();
         c->reals.shrink_to_fit();
+        c->bytes.shrink_to_fit();
+        c->nulls.shrink_to_fit();
+        c->flags.shrink_to_fit();
     }
 }
 
@@ -544,7 +525,8 @@ bool RowStore::retypeNumericText(long column) {
     if (!any || (!allIntegers && !allReals)) return false;
     ColumnInfo& info = columns_[std::size_t(column)];
     if (allIntegers) {
-        std::vector<std::int64_t> numbers(std::size_t(rowCount_), 0);
+        GrowingArray<std::int64_t> numbers;
+        numbers.resize(std::size_t(rowCount_), 0);
         for (long r = 0; r < rowCount_; ++r) {
             if (!isNull(r, column)) plainInteger(utf8(r, column), numbers[std::size_t(r)]);
         }
@@ -553,7 +535,8 @@ bool RowStore::retypeNumericText(long column) {
         info.type = fitsInt32 ? adInteger : adBigInt;
         info.definedSize = fitsInt32 ? 4 : 8;
     } else {
-        std::vector<double> reals(std::size_t(rowCount_), 0.0);
+        GrowingArray<double> reals;
+        reals.resize(std::size_t(rowCount_), 0.0);
         for (long r = 0; r < rowCount_; ++r) {
             if (isNull(r, column)) continue;
             std::int64_t i = 0;
@@ -568,10 +551,8 @@ bool RowStore::retypeNumericText(long column) {
         info.type = adDouble;
         info.definedSize = 8;
     }
-    c.chunks.clear();
-    c.chunkSizes.clear();
-    c.used = 0;
-    c.spans = {};
+    c.bytes.clear();
+    c.spans.clear();
     return true;
 }
 
@@ -586,11 +567,9 @@ void RowStore::setKeyColumns(const std::vector<long>& columns) {
 std::size_t RowStore::bytes() const {
     std::size_t total = 0;
     for (const auto& c : data_) {
-        std::size_t texts = 0;
-        for (const std::uint32_t size : c->chunkSizes)
-            texts += std::size_t(size);
-        total += c->nulls.capacity() * 8 + c->flags.capacity() * 8 + c->numbers.capacity() * 8 +
-                 c->reals.capacity() * 8 + texts + c->spans.capacity() * 8;
+        total += c->nulls.capacityBytes() + c->flags.capacityBytes() +
+                 c->numbers.capacityBytes() + c->reals.capacityBytes() + c->bytes.capacityBytes() +
+                 c->spans.capacityBytes();
     }
     return total;
 }

@@ -4,6 +4,7 @@
 #include "data/ado/RowStore.h"
 
 using namespace ado;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -206,4 +207,38 @@ TEST_F(RecordsetRead, OpenWithAConnectionStringOwnsItsConnection) {
     const std::shared_ptr<const RowStore> rows = rs.rows();
     rs.Close();
     EXPECT_EQ(rows->value(0, 0), Variant(QStringLiteral("Zoë Peña")));
+}
+
+// SQLite keeps any value in any column: numbers and dates in the forms it writes are read by the
+// program, anything else is converted by the driver, and nothing stops the read.
+TEST_F(RecordsetRead, NumbersAndDatesInEveryFormSQLiteMayHold) {
+    db.exec(QStringLiteral(
+        "CREATE TABLE raro (n int, d datetime, h time, f float, b bit);"
+        "INSERT INTO raro VALUES (-12, '2024-03-15T10:30:00.5', '07:08:09', 2.5, 1);"
+        "INSERT INTO raro VALUES (9000000000, '2024-03-15 10:30', '10:30', -0.125, 0);"
+        "INSERT INTO raro VALUES ('abc', '15/03/2024', 'x', 'x', 'x');"
+        "INSERT INTO raro VALUES (1.5, '2024-02-30', '25:00:00', '1e400', 2);"));
+    Recordset rs;
+    rs.Open(QStringLiteral("SELECT n, d, h, f, b FROM raro ORDER BY rowid"), cnn);
+    ASSERT_EQ(rs.RecordCount(), 4);
+    std::vector<QStringList> rows;
+    for (; !rs.Eof(); rs.MoveNext()) {
+        QStringList row;
+        for (long c = 0; c < 5; ++c) {
+            const Variant v = rs.Fields(c).Value();
+            row << (v.isNull() ? QStringLiteral("Null") : v.toString());
+        }
+        rows.push_back(row);
+    }
+    const std::vector<QStringList> expected = {
+        {u"-12"_s, u"15/03/2024 10:30:00"_s, u"30/12/1899 07:08:09"_s, u"2.5"_s, u"Verdadero"_s},
+        {u"9000000000"_s, u"15/03/2024 10:30:00"_s, u"30/12/1899 10:30:00"_s, u"-0.125"_s,
+         u"Falso"_s},
+        // What the driver makes of forms that are no number or date of SQLite's own.
+        {u"Null"_s, u"Null"_s, u"Null"_s, u"Null"_s, u"Null"_s},
+        {u"Null"_s, u"Null"_s, u"Null"_s, u"Null"_s, u"Verdadero"_s}};
+    EXPECT_EQ(rows, expected);
+    rs.MoveFirst();
+    // The fraction of a second is kept, though the text shows whole seconds.
+    EXPECT_EQ(rs.Fields(1).Value().toDateTime().time(), QTime(10, 30, 0, 500));
 }

@@ -1,6 +1,7 @@
 // The compact cell store: what goes in comes out, also after rows are replaced and removed.
 #include "data/ado/RowStore.h"
 #include "data/ado/AdoTypes.h"
+#include "data/ado/GrowingArray.h"
 
 #include <cstring>
 #include <gtest/gtest.h>
@@ -130,4 +131,35 @@ TEST(RowStore, TextsKeepEveryLetterThroughTheirUtf8) {
     store.appendUtf8(0, "a\xFF" "b\xC0\x80" "c\xED\xA0\x80", 9);
     store.endRow();
     EXPECT_EQ(store.text(3, 0), QStringLiteral("a\uFFFDb\uFFFD\uFFFDc\uFFFD\uFFFD\uFFFD"));
+}
+
+// Columns of a large table grow through their own mappings: nothing is lost on the way, and the
+// arrays move, erase and give back as small ones do.
+TEST(GrowingArray, KeepsEveryValueWhileGrowingPastTheHeap) {
+    ado::GrowingArray<std::int64_t> values;
+    constexpr std::int64_t count = 3'000'000; // 24 MB: heap, then a mapping that grows
+    for (std::int64_t i = 0; i < count; ++i)
+        values.push_back(i * 7);
+    ASSERT_EQ(values.size(), std::size_t(count));
+    for (std::int64_t i = 0; i < count; i += 9973)
+        ASSERT_EQ(values[std::size_t(i)], i * 7) << i;
+    EXPECT_EQ(values[std::size_t(count - 1)], (count - 1) * 7);
+    values.erase(0);
+    EXPECT_EQ(values[0], 7);
+    EXPECT_EQ(values.size(), std::size_t(count - 1));
+
+    ado::GrowingArray<std::int64_t> moved = std::move(values);
+    EXPECT_TRUE(values.empty());
+    EXPECT_EQ(moved[std::size_t(count - 2)], (count - 1) * 7);
+    values = std::move(moved);
+    values.resize(4, -1);
+    values.shrink_to_fit();
+    values.resize(6, -1);
+    EXPECT_EQ(values[3], 28);
+    EXPECT_EQ(values[5], -1);
+    const char text[] = "texto";
+    ado::GrowingArray<char> bytes;
+    bytes.append(text, 5);
+    bytes.clear();
+    EXPECT_TRUE(bytes.empty());
 }
