@@ -15,9 +15,9 @@ namespace ado {
 
 // A growing array of plain values, for the row store's columns. A small array lives on the heap;
 // a large one lives in a mapping of its own that grows by moving its pages (mremap), so a column
-// of a million rows is never copied to a bigger buffer and its pages, once touched, never fault
-// again, and the kernel may back it with huge pages. A page fault costs microseconds on a
-// virtual machine, and a vector's growth touches twice the final size.
+// of a million rows is never copied to a bigger buffer, never needs twice its size while it
+// grows, and its pages, once touched, never fault again (a vector's growth touches twice the
+// final size, and a page fault costs microseconds on a virtual machine).
 template <typename T>
 class GrowingArray {
     static_assert(std::is_trivially_copyable_v<T>);
@@ -94,8 +94,7 @@ public:
     }
 
 private:
-    static constexpr std::size_t mapFrom = std::size_t(4) << 20;  // bytes
-    static constexpr std::size_t hugeFrom = std::size_t(8) << 20; // bytes
+    static constexpr std::size_t mapFrom = std::size_t(4) << 20; // bytes
 
     void swap(GrowingArray& other) noexcept {
         std::swap(data_, other.data_);
@@ -131,8 +130,6 @@ private:
                 }
             }
             if (p == MAP_FAILED) throw std::bad_alloc();
-            // Only an advice: where the kernel has no huge pages nothing changes.
-            if (bytes >= hugeFrom) madvise(p, bytes, MADV_HUGEPAGE);
             data_ = static_cast<T*>(p);
             capacity_ = capacity;
             mapped_ = true;
