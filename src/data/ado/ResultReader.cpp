@@ -429,7 +429,7 @@ std::shared_ptr<RowStore> ResultReader::readAll(const OdbcHandle& stmt, bool typ
     // value is read again whole with SQLGetData, which that driver allows on a bound column of
     // the current row (so one row per fetch; its block fetch is no faster).
     const bool utf8Texts = c_.dialect == Dialect::SQLite && c_.getDataBound;
-    bool anyUnbound = false, anyUtf8 = false;
+    bool anyUnbound = false;
     std::size_t rowBytes = 0;
     for (std::size_t i = 0; i < n; ++i) {
         ColumnPlan& p = plans[i];
@@ -438,7 +438,7 @@ std::shared_ptr<RowStore> ResultReader::readAll(const OdbcHandle& stmt, bool typ
         p.cType = cTypeFor(p.kind, columns[i].type);
         if (utf8Texts && p.kind == RowStore::CellKind::Text) {
             p.cType = SQL_C_CHAR;
-            p.utf8 = anyUtf8 = true;
+            p.utf8 = true;
         } else if (utf8Texts) {
             p.asText = p.cType != SQL_C_CHAR; // money already comes as text
         }
@@ -452,9 +452,10 @@ std::shared_ptr<RowStore> ResultReader::readAll(const OdbcHandle& stmt, bool typ
             anyUnbound = true;
         }
     }
-    // SQLGetData on a block of rows is an extension few drivers have: with a long column the
-    // rows come one per fetch (the bound columns still arrive without a call per cell).
-    SQLULEN rows = anyUnbound || anyUtf8 ? 1 : blockRows;
+    // SQLGetData on a block of rows is an extension few drivers have: with a long column, or
+    // where a value may have to be read again, the rows come one per fetch (the bound columns
+    // still arrive without a call per cell).
+    SQLULEN rows = anyUnbound || utf8Texts ? 1 : blockRows;
     if (rowBytes > 0 && rows > 1)
         rows = std::clamp<SQLULEN>(blockBytesLimit / rowBytes, 1, blockRows);
 

@@ -24,9 +24,9 @@ struct ColumnInfo {
     bool autoIncrement = false; // the database gives the value (identity, SQLite's rowid alias)
 };
 
-// The rows of a result held compactly: one column vector per field (texts as UTF-8 in chunks,
-// with offsets, numbers as 64-bit values, booleans and null flags as bitmaps), never one heap
-// object per cell. Rows are appended while fetching and may be replaced or removed by recordset
+// The rows of a result held compactly: one array per field (texts as UTF-8 one after the other,
+// with their places, numbers as 64-bit values, booleans and null flags as bitmaps), never one
+// heap object per cell. Rows are appended while fetching and may be replaced or removed by recordset
 // writes. A RowStore is shared by a recordset and the views that show it, so it is not copied.
 class RowStore {
 public:
@@ -46,7 +46,7 @@ public:
     Variant value(long row, long column) const;
     bool isNull(long row, long column) const;
     // The text of a text column without building a Variant (empty for other columns or Null),
-    // as the UTF-8 it is kept in.
+    // as the UTF-8 it is kept in; the view holds until the store next changes.
     QUtf8StringView textUtf8(long row, long column) const;
     QString text(long row, long column) const;
     // Appends the text of a text column to `out` (nothing for other columns or Null).

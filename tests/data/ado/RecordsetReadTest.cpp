@@ -235,10 +235,25 @@ TEST_F(RecordsetRead, NumbersAndDatesInEveryFormSQLiteMayHold) {
         {u"9000000000"_s, u"15/03/2024 10:30:00"_s, u"30/12/1899 10:30:00"_s, u"-0.125"_s,
          u"Falso"_s},
         // What the driver makes of forms that are no number or date of SQLite's own.
-        {u"Null"_s, u"Null"_s, u"Null"_s, u"Null"_s, u"Null"_s},
-        {u"Null"_s, u"Null"_s, u"Null"_s, u"Null"_s, u"Verdadero"_s}};
+        {u"Null"_s, u"Null"_s, u"Null"_s, u"Null"_s, u"Falso"_s},
+        {u"1"_s, u"Null"_s, u"Null"_s, u"inf"_s, u"Verdadero"_s}};
     EXPECT_EQ(rows, expected);
     rs.MoveFirst();
     // The fraction of a second is kept, though the text shows whole seconds.
     EXPECT_EQ(rs.Fields(1).Value().toDateTime().time(), QTime(10, 30, 0, 500));
+    rs.Close();
+
+    // Numbers only, more rows than a block, one odd value far down: the driver converts that
+    // one on its own row, and every other value stays where it belongs.
+    db.exec(QStringLiteral(
+        "CREATE TABLE cifras (a int, b float);"
+        "WITH RECURSIVE s(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM s WHERE i < 1300)"
+        " INSERT INTO cifras SELECT i, i / 2.0 FROM s;"
+        "UPDATE cifras SET a = 'x' WHERE a = 1000;"));
+    rs.Open(QStringLiteral("SELECT a, b FROM cifras ORDER BY rowid"), cnn);
+    ASSERT_EQ(rs.RecordCount(), 1300);
+    for (long i = 1; !rs.Eof(); rs.MoveNext(), ++i) {
+        ASSERT_EQ(rs.Fields(0).Value(), i == 1000 ? Variant::null() : Variant(i)) << i;
+        ASSERT_EQ(rs.Fields(1).Value(), Variant(i / 2.0)) << i;
+    }
 }
