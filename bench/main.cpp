@@ -160,7 +160,8 @@ struct Size {
     Figures full; // medians of the full runs
     Figures html; // medians of the HTML export runs (empty when not run)
     double dataMb = 0;
-    double refLoadMs = 0, refHtmlMs = 0, pyXlsxMs = 0, bareXlsxMs = 0, bareExtraKb = 0;
+    double refLoadMs = 0, driverMs = 0, refHtmlMs = 0, pyXlsxMs = 0, bareXlsxMs = 0,
+           bareExtraKb = 0;
 };
 
 Size measure(const QString& self, const QString& file, long rows, int runs, long htmlMaxRows) {
@@ -168,11 +169,12 @@ Size measure(const QString& self, const QString& file, long rows, int runs, long
     s.rows = rows;
     s.dataMb = dataBytes(file) / 1048576.0;
     std::vector<Figures> loads, fulls, bare, htmls;
-    std::vector<double> refLoad, refHtml, py;
+    std::vector<double> refLoad, driver, refHtml, py;
     for (int i = 0; i < runs; ++i) {
         std::fprintf(stderr, "  %ld rows, run %d of %d\n", rows, i + 1, runs);
         loads.push_back(parse(run(self, {u"--child"_s, u"load"_s, file}).output));
         refLoad.push_back(run(sqlite3(), {file, u"SELECT * FROM MA_contactos"_s}, true).wallMs);
+        driver.push_back(run(toolDir + u"/driver_fetch"_s, {file}).wallMs);
         fulls.push_back(parse(run(self, {u"--child"_s, u"full"_s, file}).output));
         if (rows <= htmlMaxRows) {
             htmls.push_back(parse(run(self, {u"--child"_s, u"html"_s, file}).output));
@@ -194,6 +196,7 @@ Size measure(const QString& self, const QString& file, long rows, int runs, long
     s.bareXlsxMs = b.value(u"write_ms"_s);
     s.bareExtraKb = b.value(u"extra_kb"_s);
     s.refLoadMs = median(refLoad);
+    s.driverMs = median(driver);
     s.refHtmlMs = refHtml.empty() ? 0 : median(refHtml);
     s.pyXlsxMs = median(py);
     return s;
@@ -214,6 +217,9 @@ void printSize(const Size& s) {
     std::printf("  %-34s %10s   %-22s %10s   %8s\n", "measure", "program", "reference", "ref.",
                 "ratio");
     line("load, ms", s.load.value(u"load_ms"_s), s.refLoadMs, "sqlite3 SELECT *");
+    line("load, ms (vs the driver alone)", s.load.value(u"load_ms"_s), s.driverMs,
+         "ODBC driver alone");
+    line("the driver alone, ms", s.driverMs, s.refLoadMs, "sqlite3 SELECT *");
     line("load peak memory (VmHWM), MB", s.load.value(u"load_hwm_kb"_s) / 1024, s.dataMb,
          "table data");
     if (s.html.isEmpty()) {
@@ -358,7 +364,8 @@ int main(int argc, char** argv) {
                 runs, bigRuns);
     std::printf(
         "The program's load includes the start-up (connection, settings) and the first paint;\n"
-        "the references are whole sqlite3 runs; the Excel writers are timed writing only.\n");
+        "the references are whole runs (sqlite3, the driver alone); the Excel writers are timed\n"
+        "writing only.\n");
     for (const Size& s : sizes)
         printSize(s);
     printGoals(sizes);
