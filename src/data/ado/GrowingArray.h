@@ -50,6 +50,7 @@ public:
     }
     // Appends `count` values, copied from `values`.
     void append(const T* values, std::size_t count) {
+        if (count == 0) return;
         if (size_ + count > capacity_) reserve(size_ + count);
         std::memcpy(data_ + size_, values, count * sizeof(T));
         size_ += count;
@@ -125,7 +126,7 @@ private:
                 p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1,
                          0);
                 if (p != MAP_FAILED) {
-                    std::memcpy(p, data_, size_ * sizeof(T));
+                    if (size_ != 0) std::memcpy(p, data_, size_ * sizeof(T));
                     std::free(data_);
                 }
             }
