@@ -14,8 +14,18 @@ namespace TextFile {
 QByteArray encode1252(QStringView text, bool* lossless = nullptr);
 // True when the character has a Windows-1252 byte.
 bool has1252(QChar c);
+
+namespace detail {
+int highByte1252(char16_t u);
+}
+
 // The Windows-1252 byte of a character, or -1 when the code page lacks it.
-inline int byte1252(char16_t u);
+inline int byte1252(char16_t u) {
+    // ASCII and Latin-1 letters are their own bytes; only 0x80 to 0x9F differ.
+    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) return u;
+    return detail::highByte1252(u);
+}
+
 // The text of Windows-1252 bytes (the five unassigned bytes map to the C1 controls, as Windows
 // does).
 QString decode1252(const QByteArray& bytes);
@@ -25,15 +35,5 @@ std::optional<QString> read1252(const QString& path);
 // Writes the lines, each ending in CR LF, through a temporary file renamed over the target, so a
 // failure never leaves half a file. Raises a run-time error (75) when it cannot be written.
 void writeLines1252(const QString& path, const QStringList& lines);
-
-namespace detail {
-int highByte1252(char16_t u);
-}
-
-inline int byte1252(char16_t u) {
-    // ASCII and Latin-1 letters are their own bytes; only 0x80 to 0x9F differ.
-    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) return u;
-    return detail::highByte1252(u);
-}
 
 } // namespace TextFile

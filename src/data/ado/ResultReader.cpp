@@ -218,6 +218,17 @@ void storeFixed(RowStore& store, long column, SQLSMALLINT cType, const char* dat
     store.appendNull(column);
 }
 
+// Asks the driver for one fixed-size value of the current row, in `cType`, and stores it.
+void storeFromDriver(const OdbcConnection& c, const OdbcHandle& stmt, RowStore& store,
+                     long column, SQLUSMALLINT number, SQLSMALLINT cType) {
+    alignas(16) char value[currencyBufferBytes] = {};
+    SQLLEN indicator = 0;
+    if (!c.check(SQLGetData(stmt.get(), number, cType, value, sizeof value, &indicator), stmt,
+                 OdbcAccept::SuccessOrNoData))
+        indicator = SQL_NULL_DATA;
+    storeFixed(store, column, cType, value, indicator);
+}
+
 // Reads `digits` decimal digits at `p`.
 bool readDigits(const char*& p, const char* end, int digits, int& out) {
     if (end - p < digits) return false;
@@ -499,13 +510,7 @@ std::shared_ptr<RowStore> ResultReader::readAll(const OdbcHandle& stmt, bool typ
                         } else if (indicator < 0 || indicator >= p.elementBytes ||
                                    !storeFromText(*store, column, p, data,
                                                   std::size_t(indicator))) {
-                            alignas(16) char value[currencyBufferBytes] = {};
-                            SQLLEN typed = 0;
-                            if (!c_.check(SQLGetData(stmt.get(), p.number, p.cType, value,
-                                                     sizeof value, &typed),
-                                          stmt, OdbcAccept::SuccessOrNoData))
-                                typed = SQL_NULL_DATA;
-                            storeFixed(*store, column, p.cType, value, typed);
+                            storeFromDriver(c_, stmt, *store, column, p.number, p.cType);
                         }
                     } else if (p.utf8) {
                         if (indicator == SQL_NULL_DATA) {
@@ -551,13 +556,7 @@ std::shared_ptr<RowStore> ResultReader::readAll(const OdbcHandle& stmt, bool typ
                     }
                     continue;
                 }
-                alignas(16) char value[currencyBufferBytes] = {};
-                SQLLEN indicator = 0;
-                if (!c_.check(
-                        SQLGetData(stmt.get(), p.number, p.cType, value, sizeof value, &indicator),
-                        stmt, OdbcAccept::SuccessOrNoData))
-                    indicator = SQL_NULL_DATA;
-                storeFixed(*store, column, p.cType, value, indicator);
+                storeFromDriver(c_, stmt, *store, column, p.number, p.cType);
             }
             store->endRow();
             if ((store->rowCount() & 4095) == 0) reportFetchProgress(long(store->rowCount()));

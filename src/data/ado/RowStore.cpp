@@ -5,6 +5,7 @@
 #include "shared/RuntimeError.h"
 
 #include <QDate>
+#include <QStringEncoder>
 #include <QTime>
 #include <algorithm>
 #include <charconv>
@@ -95,76 +96,6 @@ bool plainReal(std::string_view t, double& out) {
     if (!digits || !point) return false;
     const auto [end, error] = std::from_chars(t.data(), t.data() + t.size(), out);
     return error == std::errc() && end == t.data() + t.size() && std::isfinite(out);
-}
-
-// Whether the bytes are well-formed UTF-8 (no overlong forms, surrogates or values past U+10FFFF).
-bool validUtf8(const char* text, std::size_t size) {
-    const auto* p = reinterpret_cast<const unsigned char*>(text);
-    const unsigned char* end = p + size;
-    while (p < end) {
-        // ASCII eight bytes at a time: most texts have no other letter.
-        while (end - p >= 8) {
-            std::uint64_t word;
-            std::memcpy(&word, p, 8);
-            if (word & 0x8080808080808080u) break;
-            p += 8;
-        }
-        if (p == end) break;
-        if (*p < 0x80) {
-            ++p;
-            continue;
-        }
-        std::size_t length = 0;
-        char32_t u = 0, least = 0;
-        if ((*p & 0xE0) == 0xC0) {
-            length = 2, u = *p & 0x1F, least = 0x80;
-        } else if ((*p & 0xF0) == 0xE0) {
-            length = 3, u = *p & 0x0F, least = 0x800;
-        } else if ((*p & 0xF8) == 0xF0) {
-            length = 4, u = *p & 0x07, least = 0x10000;
-        } else {
-            return false;
-        }
-        if (std::size_t(end - p) < length) return false;
-        for (std::size_t k = 1; k < length; ++k) {
-            if ((p[k] & 0xC0) != 0x80) return false;
-            u = (u << 6) | (p[k] & 0x3F);
-        }
-        if (u < least || u > 0x10FFFF || (u >= 0xD800 && u < 0xE000)) return false;
-        p += length;
-    }
-    return true;
-}
-
-// UTF-16 to UTF-8 into `out` (cleared first); a lone surrogate becomes U+FFFD, as in QString.
-void encodeUtf8(QStringView text, std::string& out) {
-    out.clear();
-    out.reserve(std::size_t(text.size()) * 3);
-    const char16_t* p = text.utf16();
-    const char16_t* end = p + text.size();
-    while (p < end) {
-        char32_t u = *p++;
-        if (u < 0x80) {
-            out.push_back(char(u));
-            continue;
-        }
-        if (u >= 0xD800 && u < 0xDC00 && p < end && *p >= 0xDC00 && *p < 0xE000) {
-            u = 0x10000 + ((u - 0xD800) << 10) + (char32_t(*p++) - 0xDC00);
-        } else if (u >= 0xD800 && u < 0xE000) {
-            u = 0xFFFD;
-        }
-        if (u < 0x800) {
-            out.push_back(char(0xC0 | (u >> 6)));
-        } else if (u < 0x10000) {
-            out.push_back(char(0xE0 | (u >> 12)));
-            out.push_back(char(0x80 | ((u >> 6) & 0x3F)));
-        } else {
-            out.push_back(char(0xF0 | (u >> 18)));
-            out.push_back(char(0x80 | ((u >> 12) & 0x3F)));
-            out.push_back(char(0x80 | ((u >> 6) & 0x3F)));
-        }
-        out.push_back(char(0x80 | (u & 0x3F)));
-    }
 }
 
 } // namespace
@@ -368,13 +299,16 @@ void RowStore::appendNull(long column) {
 }
 
 void RowStore::appendText(long column, QStringView text) {
+    // Encoded into a buffer kept from cell to cell, not a new array per cell.
+    thread_local QStringEncoder encoder(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
     thread_local std::string utf8;
-    encodeUtf8(text, utf8);
-    appendUtf8(column, utf8.data(), utf8.size());
+    utf8.resize(std::size_t(encoder.requiredSpace(text.size())));
+    const char* end = encoder.appendToBuffer(utf8.data(), text);
+    appendUtf8(column, utf8.data(), std::size_t(end - utf8.data()));
 }
 
 void RowStore::appendUtf8(long column, const char* text, std::size_t size) {
-    if (!validUtf8(text, size)) {
+    if (!QByteArrayView(text, qsizetype(size)).isValidUtf8()) {
         // A database may hold bytes that are no UTF-8: kept as QString would read them (each
         // bad sequence a U+FFFD), so that every reader of the store gets well-formed text.
         const QByteArray repaired = QString::fromUtf8(text, qsizetype(size)).toUtf8();
