@@ -219,8 +219,8 @@ void storeFixed(RowStore& store, long column, SQLSMALLINT cType, const char* dat
 }
 
 // Asks the driver for one fixed-size value of the current row, in `cType`, and stores it.
-void storeFromDriver(const OdbcConnection& c, const OdbcHandle& stmt, RowStore& store,
-                     long column, SQLUSMALLINT number, SQLSMALLINT cType) {
+void storeFromDriver(const OdbcConnection& c, const OdbcHandle& stmt, RowStore& store, long column,
+                     SQLUSMALLINT number, SQLSMALLINT cType) {
     alignas(16) char value[currencyBufferBytes] = {};
     SQLLEN indicator = 0;
     if (!c.check(SQLGetData(stmt.get(), number, cType, value, sizeof value, &indicator), stmt,
@@ -243,8 +243,7 @@ bool readDigits(const char*& p, const char* end, int digits, int& out) {
 // "hh:mm" or "hh:mm:ss", with any fraction of a second, at `p`.
 bool readTime(const char*& p, const char* end, SQL_TIME_STRUCT& t, SQLUINTEGER& fraction) {
     int hour = 0, minute = 0, second = 0;
-    if (!readDigits(p, end, 2, hour) || p == end || *p++ != ':' ||
-        !readDigits(p, end, 2, minute))
+    if (!readDigits(p, end, 2, hour) || p == end || *p++ != ':' || !readDigits(p, end, 2, minute))
         return false;
     if (p < end && *p == ':') {
         ++p;

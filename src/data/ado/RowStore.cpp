@@ -9,7 +9,6 @@
 #include <QTime>
 #include <algorithm>
 #include <charconv>
-#include <cstring>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -510,9 +509,8 @@ void RowStore::setKeyColumns(const std::vector<long>& columns) {
 std::size_t RowStore::bytes() const {
     std::size_t total = 0;
     for (const auto& c : data_) {
-        total += c->nulls.capacityBytes() + c->flags.capacityBytes() +
-                 c->numbers.capacityBytes() + c->reals.capacityBytes() + c->bytes.capacityBytes() +
-                 c->spans.capacityBytes();
+        total += c->nulls.capacityBytes() + c->flags.capacityBytes() + c->numbers.capacityBytes() +
+                 c->reals.capacityBytes() + c->bytes.capacityBytes() + c->spans.capacityBytes();
     }
     return total;
 }
