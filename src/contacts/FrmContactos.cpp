@@ -385,7 +385,7 @@ void FrmContactos::Toolbar2_ButtonClick(const QString& key) {
         switch (ExportNames::writerFor(name)) {
         case ExportNames::Writer::Html: {
             GridForPage page(*DataGrid1);
-            HtmlExport::write(name, page, windowTitle(), ModGlobal::programFolder(), progress);
+            HtmlExport::write(name, page, windowTitle(), ModGlobal::resourceFolder(), progress);
             break;
         }
         case ExportNames::Writer::Excel: {

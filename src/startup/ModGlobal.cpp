@@ -8,13 +8,15 @@
 #include "shared/Identidad.h"
 #include "shared/Ini.h"
 #include "shared/Procedure.h"
+#include "shared/ProgramFolders.h"
 #include "shared/Prompts.h"
 #include "shared/Teclado.h"
 #include "shared/Util.h"
 
-#include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <memory>
+#include <optional>
 
 namespace ModGlobal {
 
@@ -32,7 +34,7 @@ struct Objects {
     std::unique_ptr<Teclado> teclado;
     RunValues values;
     QString commandLine;
-    QString programFolder;
+    std::optional<ProgramFolders> folders;
 };
 
 Objects& objects() {
@@ -59,11 +61,19 @@ Teclado& gTeclado() { return onFirstUse(objects().teclado); }
 RunValues& run() { return objects().values; }
 
 void setCommandLine(const QString& commandLine) { objects().commandLine = commandLine; }
-void setProgramFolder(const QString& folder) { objects().programFolder = folder; }
-QString programFolder() {
-    if (!objects().programFolder.isEmpty()) return objects().programFolder;
-    return QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
+void setProgramFolder(const QString& folder) { objects().folders = ProgramFolders::beside(folder); }
+const ProgramFolders& folders() {
+    std::optional<ProgramFolders>& f = objects().folders;
+    if (!f) {
+        f = ProgramFolders::ofThisProgram();
+        // Installed, the operator's data folder may not exist yet; the masks are written there on
+        // the first start.
+        if (f->installed()) QDir().mkpath(f->dataFolder());
+    }
+    return *f;
 }
+QString programFolder() { return folders().dataFolder(); }
+QString resourceFolder() { return folders().resourceFolder(); }
 
 void resetForTests() {
     Objects& o = objects();
@@ -76,7 +86,7 @@ void resetForTests() {
     o.teclado.reset();
     o.values = RunValues{};
     o.commandLine.clear();
-    o.programFolder.clear();
+    o.folders.reset();
 }
 
 QString ExtraerServidor(const QString& servidor) {
@@ -140,7 +150,7 @@ void Inicializar(bool UsarIni, const QString& Parametros, QString& ConnString) {
     QString appFolder;
     p.step([&] {
         appFolder = gUtil().AddPathSeparator(programFolder());
-        gIni().setFolder(appFolder);
+        gIni().setFolder(folders().configFolder(iniFile));
     });
     p.step([&] {
         v.gColorLetra = 0;

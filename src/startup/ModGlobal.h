@@ -9,6 +9,7 @@ class DB_Dll;
 class Identidad;
 class Ini;
 class Lib_ClsCons3;
+class ProgramFolders;
 class Teclado;
 class Util;
 
@@ -70,10 +71,15 @@ RunValues& run();
 
 // The program's command line (its parameter string); set by main().
 void setCommandLine(const QString& commandLine);
-// The program's own folder; main() leaves it to the executable's folder, tests point it to a
-// folder of their own.
+// Where the program's files lie (see ProgramFolders): beside the executable when its folder is
+// writable, the XDG folders when installed. Tests put every file in a folder of their own.
 void setProgramFolder(const QString& folder);
+const ProgramFolders& folders();
+// The folder of the files the program writes (the masks, the column widths): the "program's
+// folder" of the suite's start-up.
 QString programFolder();
+// The folder of the read-only resources (the exported page's picture).
+QString resourceFolder();
 
 // The start-up: reads the parameter string (or the INI file), opens gDB's connection (asking the
 // operator when needed) and completes the run's preparation. Throws ProgramEnd when no connection
