@@ -5,9 +5,14 @@
 
 #include <QApplication>
 #include <QStringList>
+#include <clocale>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    // QApplication takes the C library's locale from the environment; under a decimal-comma
+    // locale the workbook writer and the ODBC drivers would then print "1,5" where their formats
+    // need "1.5". The program's own texts go through QLocale, which the environment still sets.
+    std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QStringLiteral("CONTACTOS"));
     QtPrompts operatorPrompts;
     installPrompts(&operatorPrompts);
