@@ -404,6 +404,8 @@ private:
 
 void FrmContactos::Toolbar2_ButtonClick(const QString& key) {
     if (key.compare(QStringLiteral("Filtro"), Qt::CaseInsensitive) == 0) {
+        // The edit closes first: the filter view hides the grid and its editor.
+        if (!editor_->acceptEdit()) return;
         abrirFiltro();
         return;
     }

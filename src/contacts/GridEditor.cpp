@@ -91,11 +91,11 @@ void GridEditor::MsflexGridEdt(FlexGrid& MsFlexGrid, QLineEdit& Edt, int KeyAsci
             Edt.setCursorPosition(1);
         }
     });
-    // A cell that reaches below the grid is scrolled into sight before the editor is laid over
-    // it, so the editor covers the cell it edits and not its neighbour.
+    // A cell partly out of sight (below the grid's cells, under its scroll bar) is scrolled into
+    // sight before the editor is laid over it, so the editor covers the cell it edits and not its
+    // neighbour.
     p.step([&] {
-        if (MsFlexGrid.Height() < MsFlexGrid.CellTop() + MsFlexGrid.CellHeight())
-            MsFlexGrid.setTopRow(MsFlexGrid.TopRow() + 1);
+        MsFlexGrid.scrollTo(MsFlexGrid.model()->index(MsFlexGrid.Row() - 1, MsFlexGrid.Col()));
     });
     p.step([&] {
         const int left = MsFlexGrid.Left() + MsFlexGrid.CellLeft();
@@ -154,14 +154,19 @@ void GridEditor::EditKeyCode(FlexGrid& MsFlexGrid, QLineEdit& Edt, int KeyCode, 
     default:
         break;
     }
+    // The cell's foot is measured against the grid's cells, which end above its scroll bar.
     p.step([&] {
-        if (MsFlexGrid.Height() < MsFlexGrid.CellTop() + MsFlexGrid.CellHeight())
+        const QRect cell = MsFlexGrid.visualRect(
+            MsFlexGrid.model()->index(MsFlexGrid.Row() - 1, MsFlexGrid.Col()));
+        if (cell.bottom() >= MsFlexGrid.viewport()->height())
             MsFlexGrid.setTopRow(MsFlexGrid.TopRow() + 1);
     });
 }
 
 void GridEditor::MsflexKey(FlexGrid& MsFlexGrid, int KeyCode) {
     Procedure p(Handler::report(QStringLiteral("MSFlexGrid1_KeyDown")));
+    // An edit still open (the grid took the focus without closing it) is closed first.
+    if ((KeyCode == ::KeyCode::Delete || KeyCode == ::KeyCode::Insert) && !acceptEdit()) return;
     if (KeyCode == ::KeyCode::Delete) {
         if (MsFlexGrid.Rows() <= 2) return;
         const int answer = p.value<int>(
@@ -201,7 +206,7 @@ void GridEditor::MsflexKey(FlexGrid& MsFlexGrid, int KeyCode) {
 // were typed into. True when the key was taken for that.
 bool GridEditor::abandonNewRecord() {
     const int pending = int(std::nearbyint(state_.gFilaPendiente));
-    if (!state_.gRegistroNuevo || pending <= 0 || pending >= grid_.Rows() || editor_.isVisible())
+    if (!state_.gRegistroNuevo || pending <= 0 || pending >= grid_.Rows() || editOpen())
         return false;
     if (writer_.hasText(pending)) {
         const int answer = prompts().message(
@@ -214,8 +219,13 @@ bool GridEditor::abandonNewRecord() {
     return true;
 }
 
+bool GridEditor::editOpen() const {
+    // Its own flag, not isVisible(): an edit stays open while the grid view is hidden.
+    return !editor_.isHidden();
+}
+
 bool GridEditor::acceptEdit() {
-    if (!editor_.isVisible()) return true;
+    if (!editOpen()) return true;
     const QString typed = editor_.text();
     QString shown = typed;
     if (typed != original_) {
@@ -248,7 +258,7 @@ void GridEditor::noticeLimit() {
 }
 
 void GridEditor::placeEditor() {
-    if (!editor_.isVisible()) return;
+    if (!editOpen()) return;
     Procedure p(Handler::skip());
     p.step([&] {
         const int left = grid_.Left() + grid_.CellLeft();
@@ -277,7 +287,7 @@ void GridEditor::backToRefusedCell() {
 }
 
 void GridEditor::DataGrid1_LeaveCell() {
-    if (editor_.isVisible() && !acceptEdit()) {
+    if (editOpen() && !acceptEdit()) {
         grid_.keepCell();
         return;
     }
@@ -325,7 +335,7 @@ bool GridEditor::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::MouseButtonDblClick:
             // A click on the grid closes an open edit first; a refused value keeps the edit open
             // and the click goes nowhere.
-            if (editor_.isVisible() && !acceptEdit()) {
+            if (editOpen() && !acceptEdit()) {
                 swallowRelease_ = true;
                 return true;
             }

@@ -42,6 +42,8 @@ public:
     // Closes an open edit, copying its text into the cell in the column's own form, when its
     // field takes it; otherwise tells the operator, keeps the edit open and returns false.
     bool acceptEdit();
+    // True while an edit is open (the editor shown).
+    bool editOpen() const;
 
     // Events, wired to the grid and the editor.
     void DataGrid1_GotFocus();
