@@ -310,7 +310,7 @@ void FlexGrid::Sort(int mode) {
     cellsChanged();
 }
 
-void FlexGrid::moveCurrent(int row, int col, Scroll scroll) {
+bool FlexGrid::moveCurrent(int row, int col, Scroll scroll) {
     if (inLeaveCell_) {
         leaveOverruled_ = true;
     } else if (row != row_ || col != col_) {
@@ -328,7 +328,7 @@ void FlexGrid::moveCurrent(int row, int col, Scroll scroll) {
             leaveOverruled_ = false;
             cellsChanged();
             if (scroll == Scroll::ToCell) scrollTo(model_->index(row_ - 1, col_));
-            return;
+            return false;
         }
         // The handler may have changed the grid under the move (rows removed, a reload).
         row = std::clamp(leaveTarget_, 1, Rows() - 1);
@@ -338,6 +338,7 @@ void FlexGrid::moveCurrent(int row, int col, Scroll scroll) {
     col_ = colSel_ = col;
     cellsChanged();
     if (scroll == Scroll::ToCell) scrollTo(model_->index(row - 1, col));
+    return true;
 }
 
 void FlexGrid::keepCell() {
@@ -358,7 +359,8 @@ void FlexGrid::headerPressed(int col) {
     // A header click selects the whole column, ready for a sort by it.
     guarded([&] {
         moveCurrent(1, col, Scroll::No);
-        setSelectionEnd(Rows() - 1, col);
+        // Unless a LeaveCell handler kept the current cell elsewhere.
+        if (row_ == 1 && col_ == col) setSelectionEnd(Rows() - 1, col);
     });
 }
 
@@ -479,15 +481,16 @@ void FlexGrid::mousePressEvent(QMouseEvent* event) {
     dragging_ = true;
     const QModelIndex index = indexAt(event->position().toPoint());
     if (!index.isValid()) return;
+    bool reached = true;
     guarded([&] {
         if (event->modifiers() & Qt::ShiftModifier)
             setSelectionEnd(index.row() + 1, index.column());
         // No scrolling under the mouse: a cell half in sight stays put, so the second press of
         // a double click lands on the same cell (the editor scrolls a covered cell itself).
         else
-            moveCurrent(index.row() + 1, index.column(), Scroll::No);
+            reached = moveCurrent(index.row() + 1, index.column(), Scroll::No);
     });
-    pressedRow_ = row_;
+    pressedRow_ = reached ? row_ : 0;
     pressedCol_ = col_;
 }
 

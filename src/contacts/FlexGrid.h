@@ -153,7 +153,8 @@ protected:
 
 private:
     enum class Scroll { No, ToCell };
-    void moveCurrent(int row, int col, Scroll scroll);
+    // False when a LeaveCell handler kept the current cell or sent it elsewhere.
+    bool moveCurrent(int row, int col, Scroll scroll);
     void setSelectionEnd(int row, int col);
     void headerPressed(int col);
     void headerEntered(int col);

@@ -107,6 +107,7 @@ void GridEditor::MsflexGridEdt(FlexGrid& MsFlexGrid, QLineEdit& Edt, int KeyAsci
         Edt.show();
         Edt.raise();
     });
+    if (&Edt == &editor_) clipEditor();
     p.step([&] { Edt.setFocus(Qt::OtherFocusReason); });
 }
 
@@ -266,6 +267,22 @@ void GridEditor::placeEditor() {
         editor_.setGeometry(px(editor_, left), px(editor_, top), px(editor_, grid_.CellWidth()),
                             px(editor_, grid_.CellHeight()));
     });
+    clipEditor();
+}
+
+// The editor shows only where its cell is in sight: scrolled away, it does not float over the
+// header or the controls above the grid (the edit stays open).
+void GridEditor::clipEditor() {
+    if (!editor_.parentWidget()) return;
+    const QRect cells(grid_.viewport()->mapTo(editor_.parentWidget(), QPoint()),
+                      grid_.viewport()->size());
+    const QRect shown = editor_.geometry() & cells;
+    if (shown == editor_.geometry())
+        editor_.clearMask();
+    else if (shown.isEmpty())
+        editor_.setMask(QRegion(-1, -1, 1, 1)); // an empty region would mean no mask at all
+    else
+        editor_.setMask(shown.translated(-editor_.pos()));
 }
 
 void GridEditor::DataGrid1_GotFocus() {

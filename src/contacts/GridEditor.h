@@ -59,6 +59,7 @@ protected:
 
 private:
     void placeEditor();
+    void clipEditor();
     void refuseEdit(const QString& message);
     void noticeLimit();
     bool abandonNewRecord();
