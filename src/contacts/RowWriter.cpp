@@ -119,13 +119,13 @@ RowWriter::Outcome RowWriter::writeExisting(int row, std::vector<int>& refused,
     }
     if (changed.empty()) return Outcome::Written;
 
-    enum class Stage { Open, Fields, Update } stage = Stage::Open;
+    bool opened = false;
     bool abandoned = false;
     Procedure p([&](const RuntimeError& e) {
         const int answer = ask(e);
         if (answer == Prompt::Retry) return OnFailure::Retry;
         // Without the record nothing can be written, whatever the answer.
-        if (answer == Prompt::Ignore && stage != Stage::Open) return OnFailure::Next;
+        if (answer == Prompt::Ignore && opened) return OnFailure::Next;
         if (registro_->State() == ado::adStateOpen && registro_->editing())
             registro_->CancelUpdate();
         abandoned = true;
@@ -147,7 +147,7 @@ RowWriter::Outcome RowWriter::writeExisting(int row, std::vector<int>& refused,
     });
     if (p.left()) return Outcome::Failed;
 
-    stage = Stage::Fields;
+    opened = true;
     const bool fromSource = grid_.cells().sourceRow(row - 1) >= 0;
     for (int c : changed) {
         const QString text = grid_.TextMatrix(row, c);
@@ -190,7 +190,6 @@ RowWriter::Outcome RowWriter::writeExisting(int row, std::vector<int>& refused,
         }
     }
 
-    stage = Stage::Update;
     const bool updated = p.step([&] { registro_->Update(); });
     if (abandoned) return Outcome::Failed;
     std::vector<int> written;
