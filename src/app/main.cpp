@@ -9,6 +9,7 @@
 #include <QLocale>
 #include <QStringList>
 #include <QTranslator>
+#include <clocale>
 #include <cstdio>
 #include <cstring>
 
@@ -61,6 +62,10 @@ int main(int argc, char** argv) {
     if (answeredInformationRequest(argc, argv)) return 0;
 
     QApplication app(argc, argv);
+    // QApplication takes the C library's locale from the environment; under a decimal-comma
+    // locale the workbook writer and the ODBC drivers would then print "1,5" where their formats
+    // need "1.5". The program's own texts go through QLocale, which the environment still sets.
+    std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QStringLiteral("CONTACTOS"));
     QApplication::setApplicationVersion(QStringLiteral(CONTACTOS_VERSION));
     // The desktop entry's name lets the desktop match the window to its menu entry and icon.

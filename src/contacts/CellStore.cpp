@@ -158,6 +158,8 @@ bool CellStore::isWritten(int row, int column) const {
 }
 
 bool CellStore::readsAsNumber(int row, int column) const {
+    // A number or date column keeps its alignment whatever is typed into it.
+    if (column < sourceColumns_ && source_->holdsNumbers(column)) return true;
     const std::uint32_t id = order_[std::size_t(row)];
     double number = 0;
     if (!written(id, column) && fromSource(id, column) &&

@@ -47,10 +47,13 @@ public:
     void setText(int row, int column, const QString& text);
     // True when the cell's text was written since the load (by the operator or by code).
     bool isWritten(int row, int column) const;
-    // True when the cell reads as a number (how the grid aligns it).
+    // True when the cell reads as a number, or its column holds numbers (how the grid aligns it).
     bool readsAsNumber(int row, int column) const;
     // The source row shown at a display row; -1 for a blank row.
     int sourceRow(int row) const;
+    // A row's identity, kept through sorts, insertions and removals of other rows (and never
+    // given to another row until the next load).
+    std::uint32_t rowId(int row) const { return order_[std::size_t(row)]; }
 
     // Inserts `count` blank rows before display row `row` (rowCount() appends).
     void insertRows(int row, int count);

@@ -281,6 +281,9 @@ void FlexGrid::RemoveItem(int row) {
     checkRow(row, 1);
     if (Rows() <= 2) raiseError(ErrorNumber::InvalidCall, Name());
     model_->removeDataRows(row - 1, 1);
+    if (row < row_) --row_;
+    if (row < rowSel_) --rowSel_;
+    if (inLeaveCell_ && row < leaveTarget_) --leaveTarget_;
     clampCell();
     cellsChanged();
 }
@@ -307,24 +310,39 @@ void FlexGrid::Sort(int mode) {
     cellsChanged();
 }
 
-void FlexGrid::moveCurrent(int row, int col, Scroll scroll) {
-    if (row != row_ || col != col_) {
-        if (!inLeaveCell_) {
-            inLeaveCell_ = true;
+bool FlexGrid::moveCurrent(int row, int col, Scroll scroll) {
+    if (inLeaveCell_) {
+        leaveOverruled_ = true;
+    } else if (row != row_ || col != col_) {
+        inLeaveCell_ = true;
+        leaveTarget_ = row;
+        leaveOverruled_ = false;
+        {
             struct Reset {
                 bool& flag;
                 ~Reset() { flag = false; }
             } reset{inLeaveCell_};
             Q_EMIT LeaveCell();
         }
+        if (leaveOverruled_) {
+            leaveOverruled_ = false;
+            cellsChanged();
+            if (scroll == Scroll::ToCell) scrollTo(model_->index(row_ - 1, col_));
+            return false;
+        }
         // The handler may have changed the grid under the move (rows removed, a reload).
-        row = std::clamp(row, 1, Rows() - 1);
+        row = std::clamp(leaveTarget_, 1, Rows() - 1);
         col = std::clamp(col, 0, Cols() - 1);
     }
     row_ = rowSel_ = row;
     col_ = colSel_ = col;
     cellsChanged();
     if (scroll == Scroll::ToCell) scrollTo(model_->index(row - 1, col));
+    return true;
+}
+
+void FlexGrid::keepCell() {
+    if (inLeaveCell_) leaveOverruled_ = true;
 }
 
 void FlexGrid::setSelectionEnd(int row, int col) {
@@ -341,7 +359,8 @@ void FlexGrid::headerPressed(int col) {
     // A header click selects the whole column, ready for a sort by it.
     guarded([&] {
         moveCurrent(1, col, Scroll::No);
-        setSelectionEnd(Rows() - 1, col);
+        // Unless a LeaveCell handler kept the current cell elsewhere.
+        if (row_ == 1 && col_ == col) setSelectionEnd(Rows() - 1, col);
     });
 }
 
@@ -431,8 +450,10 @@ void FlexGrid::keyPressEvent(QKeyEvent* event) {
         const int shift = (modifiers & Qt::ShiftModifier ? 1 : 0) |
                           (modifiers & Qt::ControlModifier ? 2 : 0) |
                           (modifiers & Qt::AltModifier ? 4 : 0);
-        int keyCode = KeyCode::fromQtKey(event->key());
+        const int pressed = KeyCode::fromQtKey(event->key());
+        int keyCode = pressed;
         if (keyCode != 0) Q_EMIT KeyDown(keyCode, shift);
+        if (pressed != 0 && keyCode == 0) return;
         // Typed characters, Enter, Esc and Backspace included; Delete is a key, not a character.
         for (const QChar c : event->text()) {
             if (c.unicode() == 127 || c.isSurrogate()) continue;
@@ -460,14 +481,17 @@ void FlexGrid::mousePressEvent(QMouseEvent* event) {
     dragging_ = true;
     const QModelIndex index = indexAt(event->position().toPoint());
     if (!index.isValid()) return;
+    bool reached = true;
     guarded([&] {
         if (event->modifiers() & Qt::ShiftModifier)
             setSelectionEnd(index.row() + 1, index.column());
         // No scrolling under the mouse: a cell half in sight stays put, so the second press of
         // a double click lands on the same cell (the editor scrolls a covered cell itself).
         else
-            moveCurrent(index.row() + 1, index.column(), Scroll::No);
+            reached = moveCurrent(index.row() + 1, index.column(), Scroll::No);
     });
+    pressedRow_ = reached ? row_ : 0;
+    pressedCol_ = col_;
 }
 
 void FlexGrid::mouseMoveEvent(QMouseEvent* event) {
@@ -492,6 +516,9 @@ void FlexGrid::mouseDoubleClickEvent(QMouseEvent* event) {
     // follows its release.
     dragging_ = false;
     if (!indexAt(event->position().toPoint()).isValid()) return;
+    // The cell the operator pressed is the current one, wherever rows went since (a row removed
+    // above it moves it up): never a neighbour that came under the pointer.
+    if (pressedRow_ != row_ || pressedCol_ != col_) return;
     guarded([&] { Q_EMIT DblClick(); });
 }
 
@@ -539,4 +566,16 @@ int FlexGrid::toPixelsY(int twips) const {
 
 void FlexGrid::setRowTint(int row, const QColor& colour) {
     if (row >= 1 && row < Rows()) model_->setRowTint(row - 1, colour);
+}
+
+void FlexGrid::setCellTint(int row, int col, const QColor& colour) {
+    if (row >= 1 && row < Rows()) model_->setCellTint(row - 1, col, colour);
+}
+
+void FlexGrid::clearRowTints() {
+    model_->clearRowTints();
+}
+
+void FlexGrid::clearCellTints() {
+    model_->clearCellTints();
 }

@@ -45,7 +45,9 @@ public:
     int FixedRows() const { return 1; }
 
     // The current cell. Setting it raises LeaveCell first (while Row/Col still name the cell left)
-    // unless it stays where it is, collapses the selection to it and does not scroll.
+    // unless it stays where it is, collapses the selection to it and does not scroll. A LeaveCell
+    // handler that sets the current cell itself, or calls keepCell, has the last word: the move
+    // that raised it does not happen.
     int Row() const { return row_; }
     void setRow(int row);
     int Col() const { return col_; }
@@ -95,13 +97,20 @@ public:
     // Inserts a row before `index` (1..Rows; none: at the end) with `item` split on tabs into its
     // cells. Row keeps its number, so AddItem at Row makes Row name the new row.
     void AddItem(const QString& item, std::optional<int> index = std::nullopt);
-    // Removes a data row; the only data row cannot be removed (5).
+    // Removes a data row; the only data row cannot be removed (5). A current cell below it moves
+    // up with its row, so it stays on the same content (also a move under way in LeaveCell).
     void RemoveItem(int row);
     // Repaints the grid.
     void Refresh();
-    // Tints a data row's background (the window marks the row whose edits are not written yet);
-    // an invalid colour removes the tint.
+    // Tints a data row's background, or one cell's (the window marks the row whose edits are not
+    // written yet and the cells the database refused); the colour follows its row through sorts,
+    // insertions and removals; an invalid colour removes it. A load removes every tint.
     void setRowTint(int row, const QColor& colour);
+    void setCellTint(int row, int col, const QColor& colour);
+    void clearRowTints();
+    void clearCellTints();
+    // From a LeaveCell handler: the current cell stays where it is.
+    void keepCell();
     // Gives the grid the focus; 5 when it is hidden or disabled.
     void SetFocus();
     // Reorders the data rows by the selected columns (Col to ColSel, left to right), stable; the
@@ -114,12 +123,13 @@ public:
 Q_SIGNALS:
     // The left button pressed and released over the data area.
     void Click();
-    // A double click on a data cell, which the first press made the current cell.
+    // A double click on a data cell, which the first press made the current cell (none when that
+    // press did not end on the current cell: a handler of its move sent it elsewhere).
     void DblClick();
     // A typed character; a handler may change it or drop it (0).
     void KeyPress(int& keyAscii);
     // A key pressed, by the platform's key code; shift: 1 Shift, 2 Ctrl, 4 Alt. Setting the code
-    // to 0 drops the key's own action (moving the current cell).
+    // to 0 drops the key's own action (moving the current cell) and its character.
     void KeyDown(int& keyCode, int shift);
     // The focus came into / went out of the grid within its window (not when another window comes
     // forward, such as a message box).
@@ -143,7 +153,8 @@ protected:
 
 private:
     enum class Scroll { No, ToCell };
-    void moveCurrent(int row, int col, Scroll scroll);
+    // False when a LeaveCell handler kept the current cell or sent it elsewhere.
+    bool moveCurrent(int row, int col, Scroll scroll);
     void setSelectionEnd(int row, int col);
     void headerPressed(int col);
     void headerEntered(int col);
@@ -168,6 +179,13 @@ private:
     int rowSel_ = 1;
     int colSel_ = 0;
     bool inLeaveCell_ = false;
+    // While LeaveCell runs: where the move goes (kept on its row when rows above are removed),
+    // and whether the handler moved or kept the current cell itself.
+    int leaveTarget_ = 0;
+    bool leaveOverruled_ = false;
+    // The cell the last left press made current (row 0: none).
+    int pressedRow_ = 0;
+    int pressedCol_ = 0;
     bool dragging_ = false;
     bool repaintQueued_ = false;
 };

@@ -1,23 +1,23 @@
 #include "FrmContactos.h"
 
 #include "DataControl.h"
-#include "FilterView.h"
-#include "FlexGrid.h"
 #include "ExcelExport.h"
 #include "ExportNames.h"
+#include "FilterView.h"
+#include "FlexGrid.h"
 #include "GridEditor.h"
 #include "HtmlExport.h"
 #include "RowWriter.h"
-#include "shared/Teclado.h"
 #include "data/DB_Dll.h"
 #include "shared/Procedure.h"
 #include "shared/Prompts.h"
+#include "shared/Teclado.h"
 #include "shared/Twips.h"
 #include "startup/ModGlobal.h"
 
 #include <QAction>
-#include <QCloseEvent>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QFile>
 #include <QFontMetricsF>
@@ -33,14 +33,20 @@
 #include <algorithm>
 #include <cmath>
 
-static void initContactsResources() { Q_INIT_RESOURCE(contacts); }
+static void initContactsResources() {
+    Q_INIT_RESOURCE(contacts);
+}
 
 namespace {
 
 using Twips::place;
 
-int px(double twips) { return Twips::toPixels(twips); }
-double tw(double pixels) { return Twips::fromPixels(pixels); }
+int px(double twips) {
+    return Twips::toPixels(twips);
+}
+double tw(double pixels) {
+    return Twips::fromPixels(pixels);
+}
 
 const char* const sortCaptions[] = {"(Ninguno)",
                                     "Ascendente (Genérico)",
@@ -99,9 +105,12 @@ FrmContactos::FrmContactos(QWidget* parent) : QWidget(parent) {
         connect(a, &QAction::triggered, this, [this, key] { Toolbar2_ButtonClick(key); });
         return a;
     };
-    actFiltro = button(QStringLiteral("Filtro"), QStringLiteral("Filtro"), ":/contacts/icons/filtro.png");
-    actHtm = button(QStringLiteral("HTM"), QStringLiteral("Generar Archivo HTML"), ":/contacts/icons/htm.png");
-    actExcel = button(QStringLiteral("Excel"), QStringLiteral("Generar Archivo Excel"), ":/contacts/icons/excel.png");
+    actFiltro =
+        button(QStringLiteral("Filtro"), QStringLiteral("Filtro"), ":/contacts/icons/filtro.png");
+    actHtm = button(QStringLiteral("HTM"), QStringLiteral("Generar Archivo HTML"),
+                    ":/contacts/icons/htm.png");
+    actExcel = button(QStringLiteral("Excel"), QStringLiteral("Generar Archivo Excel"),
+                      ":/contacts/icons/excel.png");
     // Wide enough for its three buttons whatever the style's margins.
     Toolbar2->resize(std::max(Toolbar2->width(), Toolbar2->sizeHint().width()), Toolbar2->height());
 
@@ -125,10 +134,13 @@ FrmContactos::FrmContactos(QWidget* parent) : QWidget(parent) {
     FrmFiltro->closed = [this] { showGrid(); };
 
     writer_ = std::make_unique<RowWriter>(*DataGrid1, *data1, ModGlobal::gDB(), state);
-    editor_ = std::make_unique<GridEditor>(*DataGrid1, *TxtEdit, *data1, *writer_, state, ModGlobal::gTeclado());
+    editor_ = std::make_unique<GridEditor>(*DataGrid1, *TxtEdit, *data1, *writer_, state,
+                                           ModGlobal::gTeclado());
     editor_->resolvePending = [this](const QString& what) { return resolvePendingRow(what); };
     writer_->pendingChanged = [this](int row) { markPending(row); };
-    FrmFiltro->beforeReload = [this] { return resolvePendingRow(QStringLiteral("aplicar el filtro")); };
+    FrmFiltro->beforeReload = [this] {
+        return resolvePendingRow(QStringLiteral("aplicar el filtro"));
+    };
 
     connect(Combo1, &QComboBox::currentIndexChanged, this, [this](int i) { Combo1_Click(i); });
     connect(data1, &DataControl::refreshed, this, [this] { loadGrid(); });
@@ -140,20 +152,38 @@ int FrmContactos::anchoColumna(long type, long definedSize) const {
     const double w = tw(QFontMetricsF(font()).horizontalAdvance(u'A'));
     double factor;
     switch (type) {
-    case 2: case 3: case 5: case 14: case 16: case 20: case 131:
-    case 7: case 133: case 134: case 135: factor = 10; break;
-    case 11: factor = 5; break;
-    case 203: factor = 100; break;
-    default: factor = definedSize > 30 ? 30 : definedSize >= 1 ? double(definedSize) : 17; break;
+    case 2:
+    case 3:
+    case 5:
+    case 14:
+    case 16:
+    case 20:
+    case 131:
+    case 7:
+    case 133:
+    case 134:
+    case 135:
+        factor = 10;
+        break;
+    case 11:
+        factor = 5;
+        break;
+    case 203:
+        factor = 100;
+        break;
+    default:
+        factor = definedSize > 30 ? 30 : definedSize >= 1 ? double(definedSize) : 17;
+        break;
     }
     return int(std::nearbyint(w * factor));
 }
 
 void FrmContactos::Form_Load() {
     Procedure p([](const RuntimeError& e) {
-        prompts().message(QStringLiteral("Ha ocurrido el siguiente error : ") + QString::number(e.number()) +
-                              QStringLiteral(" - ") + e.description(),
-                          QStringLiteral("Aviso al operador"), Prompt::Buttons::Ok, Prompt::Icon::Critical);
+        prompts().message(QStringLiteral("Ha ocurrido el siguiente error : ") +
+                              QString::number(e.number()) + QStringLiteral(" - ") + e.description(),
+                          QStringLiteral("Aviso al operador"), Prompt::Buttons::Ok,
+                          Prompt::Icon::Critical);
         return OnFailure::Leave;
     });
     p.step([] {
@@ -162,7 +192,8 @@ void FrmContactos::Form_Load() {
     });
     p.step([&] {
         Combo1->clear();
-        for (const char* caption : sortCaptions) Combo1->addItem(QString::fromUtf8(caption));
+        for (const char* caption : sortCaptions)
+            Combo1->addItem(QString::fromUtf8(caption));
         Combo1->setCurrentIndex(0);
     });
     p.step([&] {
@@ -180,7 +211,8 @@ void FrmContactos::Form_Load() {
         ado::Recordset& rs = data1->Recordset();
         for (long i = 0; i < rs.FieldCount(); ++i) {
             ado::Field f = rs.Fields(i);
-            if (f.Name().trimmed().compare(QStringLiteral("id"), Qt::CaseInsensitive) == 0) state.gTieneId = true;
+            if (f.Name().trimmed().compare(QStringLiteral("id"), Qt::CaseInsensitive) == 0)
+                state.gTieneId = true;
             DataGrid1->setColWidth(int(i), anchoColumna(f.Type(), f.DefinedSize()));
         }
     });
@@ -189,8 +221,9 @@ void FrmContactos::Form_Load() {
         FrmFiltro->txtCriteria->setPlainText(QString());
         FrmFiltro->cmdOK->setEnabled(false);
         FrmFiltro->cboOperator->clear();
-        FrmFiltro->cboOperator->addItems({QStringLiteral("="), QStringLiteral("<>"), QStringLiteral(">"), QStringLiteral(">="),
-                                          QStringLiteral("<"), QStringLiteral("<="), QStringLiteral("Like")});
+        FrmFiltro->cboOperator->addItems(
+            {QStringLiteral("="), QStringLiteral("<>"), QStringLiteral(">"), QStringLiteral(">="),
+             QStringLiteral("<"), QStringLiteral("<="), QStringLiteral("Like")});
         FrmFiltro->cboOperator->setCurrentIndex(0);
     });
     p.step([&] {
@@ -204,7 +237,6 @@ void FrmContactos::loadGrid() {
         DataGrid1->load(source);
         writer_->setLoadedSource(source);
     }
-    marked_ = 0;
 }
 
 void FrmContactos::MsflexGridEdt(FlexGrid& MsFlexGrid, QLineEdit& Edt, int KeyAscii) {
@@ -213,22 +245,27 @@ void FrmContactos::MsflexGridEdt(FlexGrid& MsFlexGrid, QLineEdit& Edt, int KeyAs
 void FrmContactos::EditKeyCode(FlexGrid& MsFlexGrid, QLineEdit& Edt, int KeyCode, int Shift) {
     editor_->EditKeyCode(MsFlexGrid, Edt, KeyCode, Shift);
 }
-void FrmContactos::MsflexKey(FlexGrid& MsFlexGrid, int KeyCode) { editor_->MsflexKey(MsFlexGrid, KeyCode); }
-void FrmContactos::GrabaRegistro() { writer_->GrabaRegistro(); }
-void FrmContactos::GrabaElimina() { writer_->GrabaElimina(); }
+void FrmContactos::MsflexKey(FlexGrid& MsFlexGrid, int KeyCode) {
+    editor_->MsflexKey(MsFlexGrid, KeyCode);
+}
+void FrmContactos::GrabaRegistro() {
+    writer_->GrabaRegistro();
+}
+void FrmContactos::GrabaElimina() {
+    writer_->GrabaElimina();
+}
 
 bool FrmContactos::resolvePendingRow(const QString& what) {
     if (resolving_) return true;
-    if (TxtEdit->isVisible()) {
-        DataGrid1->setText(TxtEdit->text());
-        TxtEdit->hide();
-    }
+    // An open edit closes first, with a value its field takes.
+    if (!editor_->acceptEdit()) return false;
     if (state.gFilaPendiente == 0) return true;
     writer_->GrabaRegistro();
     if (state.gFilaPendiente == 0) return true;
     const int row = int(std::nearbyint(state.gFilaPendiente));
     const int answer = prompts().message(
-        QStringLiteral("Los cambios de la fila %1 no se grabaron.\n\n¿Desea volver a esa fila para corregirlos?\n"
+        QStringLiteral("Los cambios de la fila %1 no se grabaron.\n\n¿Desea volver a esa fila para "
+                       "corregirlos?\n"
                        "Si responde No, los cambios se descartan para %2.")
             .arg(row)
             .arg(what),
@@ -245,6 +282,10 @@ bool FrmContactos::resolvePendingRow(const QString& what) {
         } reset{*this};
         Procedure p(Handler::skip());
         p.step([&] { DataGrid1->setRow(row); });
+        p.step([&] {
+            DataGrid1->setCol(std::clamp(writer_->refusedColumn(), 0, DataGrid1->Cols() - 1));
+        });
+        p.step([&] { DataGrid1->scrollTo(DataGrid1->model()->index(row - 1, DataGrid1->Col())); });
         p.step([&] { DataGrid1->SetFocus(); });
         return false;
     }
@@ -254,9 +295,7 @@ bool FrmContactos::resolvePendingRow(const QString& what) {
 
 // The pending row is tinted while it holds texts not yet written.
 void FrmContactos::markPending(int row) {
-    if (marked_ == row) return;
-    if (marked_ > 0 && marked_ < DataGrid1->Rows()) DataGrid1->setRowTint(marked_, QColor());
-    marked_ = row;
+    DataGrid1->clearRowTints();
     if (row > 0 && row < DataGrid1->Rows()) DataGrid1->setRowTint(row, QColor(255, 236, 179));
 }
 
@@ -281,11 +320,17 @@ void FrmContactos::Form_Resize() {
         return v;
     };
     p.step([&] { FrmPlanilla->resize(px(positive(tw(width()) - 120)), FrmPlanilla->height()); });
-    p.step([&] { FrmPlanilla->resize(FrmPlanilla->width(), px(positive(tw(height()) - tw(FrmPlanilla->y()) - 400))); });
-    p.step([&] { DataGrid1->setWidth(int(positive(tw(FrmPlanilla->width()) - 150))); });
-    p.step([&] { DataGrid1->setHeight(int(positive(tw(FrmPlanilla->height()) - DataGrid1->Top() - 120))); });
     p.step([&] {
-        Toolbar2->move(px(positive(tw(FrmPlanilla->width()) - tw(Toolbar2->width()) - 240)), Toolbar2->y());
+        FrmPlanilla->resize(FrmPlanilla->width(),
+                            px(positive(tw(height()) - tw(FrmPlanilla->y()) - 400)));
+    });
+    p.step([&] { DataGrid1->setWidth(int(positive(tw(FrmPlanilla->width()) - 150))); });
+    p.step([&] {
+        DataGrid1->setHeight(int(positive(tw(FrmPlanilla->height()) - DataGrid1->Top() - 120)));
+    });
+    p.step([&] {
+        Toolbar2->move(px(positive(tw(FrmPlanilla->width()) - tw(Toolbar2->width()) - 240)),
+                       Toolbar2->y());
     });
 }
 
@@ -312,7 +357,8 @@ void FrmContactos::abrirFiltro() {
         return OnFailure::Next;
     });
     const auto sizable = [this] {
-        if (isMinimized() || isMaximized() || isFullScreen()) raiseError(ErrorNumber::CannotResizeWindow);
+        if (isMinimized() || isMaximized() || isFullScreen())
+            raiseError(ErrorNumber::CannotResizeWindow);
     };
     p.step([&] {
         FrmFiltro->show();
@@ -326,7 +372,8 @@ void FrmContactos::abrirFiltro() {
         sizable();
         if (const QScreen* s = screen()) {
             const QRect r = s->availableGeometry();
-            move(r.left() + r.width() / 2 - frameGeometry().width() / 2, r.top() + r.height() / 2 - frameGeometry().height() / 2);
+            move(r.left() + r.width() / 2 - frameGeometry().width() / 2,
+                 r.top() + r.height() / 2 - frameGeometry().height() / 2);
         }
     });
     p.step([&] { FrmFiltro->Cargar_Datos(); });
@@ -341,7 +388,9 @@ public:
     explicit GridForPage(FlexGrid& grid) : grid_(grid) {}
     long Rows() const override { return grid_.Rows(); }
     long Cols() const override { return grid_.Cols(); }
-    QString TextMatrix(long row, long col) const override { return grid_.TextMatrix(int(row), int(col)); }
+    QString TextMatrix(long row, long col) const override {
+        return grid_.TextMatrix(int(row), int(col));
+    }
     void setCurrentCell(long row, long col) override {
         grid_.setRow(int(row));
         grid_.setCol(int(col));
@@ -355,6 +404,8 @@ private:
 
 void FrmContactos::Toolbar2_ButtonClick(const QString& key) {
     if (key.compare(QStringLiteral("Filtro"), Qt::CaseInsensitive) == 0) {
+        // The edit closes first: the filter view hides the grid and its editor.
+        if (!editor_->acceptEdit()) return;
         abrirFiltro();
         return;
     }
@@ -375,7 +426,8 @@ void FrmContactos::Toolbar2_ButtonClick(const QString& key) {
         Prompt::SaveDialog d = *dialog;
         d.fileName = dlgFileName_;
         const std::optional<QString> chosen = prompts().saveFile(d);
-        if (!chosen) raiseError(32755, QStringLiteral("Se seleccionó Cancelar."), QStringLiteral("DlgCmd1"));
+        if (!chosen)
+            raiseError(32755, QStringLiteral("Se seleccionó Cancelar."), QStringLiteral("DlgCmd1"));
         name = *chosen;
     });
     if (name.trimmed().isEmpty()) return;
@@ -393,14 +445,17 @@ void FrmContactos::Toolbar2_ButtonClick(const QString& key) {
             // not deleted first: a cancelled or failed export keeps it.
             ExcelExport::Options options;
             options.progress = progress;
-            const ExcelExport::Result result = ExcelExport::write(name, data1->Recordset(), windowTitle(), options);
+            const ExcelExport::Result result =
+                ExcelExport::write(name, data1->Recordset(), windowTitle(), options);
             const QString notice = ExcelExport::notice(result);
             if (!notice.isEmpty()) {
-                prompts().message(notice, QStringLiteral("Aviso al operador"), Prompt::Buttons::Ok, Prompt::Icon::Information);
+                prompts().message(notice, QStringLiteral("Aviso al operador"), Prompt::Buttons::Ok,
+                                  Prompt::Icon::Information);
             }
             break;
         }
-        case ExportNames::Writer::None: break;
+        case ExportNames::Writer::None:
+            break;
         }
     });
     p.step([&] { ExportNames::AbrirArchivo(name, true); });

@@ -75,7 +75,6 @@ private:
 
     std::unique_ptr<RowWriter> writer_;
     std::unique_ptr<GridEditor> editor_;
-    int marked_ = 0;
     QString dlgFileName_; // the save dialog's file name, emptied after every export
     bool resolving_ = false;
     QAction* actFiltro;

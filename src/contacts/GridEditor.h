@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CellRule.h"
+
 #include <QObject>
 #include <functional>
 
@@ -10,14 +12,17 @@ class RowWriter;
 class Teclado;
 struct EditState;
 
-// In-grid editing: the editor box laid over the current cell, its keys, the grid's keys (Delete
-// and Insert), and the pending row, written when the operator leaves it. Before an edit opens in
-// another row, the pending row is written first, so nothing typed is lost.
+// In-grid editing: the editor box laid over the current cell, its keys, the grid's keys (Delete,
+// Insert, and Esc, which abandons a begun record), and the pending row, written when the operator
+// leaves it. Before an edit opens in another row, the pending row is written first, so nothing
+// typed is lost. An edit closes only with a value its field takes: the text is checked where it
+// was typed, and the editor stays open on a refused value with a message saying what the field
+// expects. Typing into a blank row begins a new record there.
 class GridEditor final : public QObject {
     Q_OBJECT
 public:
-    GridEditor(FlexGrid& grid, QLineEdit& editor, DataControl& data1, RowWriter& writer, EditState& state,
-               const Teclado& teclado, QObject* parent = nullptr);
+    GridEditor(FlexGrid& grid, QLineEdit& editor, DataControl& data1, RowWriter& writer,
+               EditState& state, const Teclado& teclado, QObject* parent = nullptr);
 
     // Opens an edit of the current cell: a control character (0 to 32, the double click's 32)
     // edits the present text, any other character replaces it.
@@ -34,6 +39,12 @@ public:
     // While true, leaving a cell writes nothing (the window moving back to a pending row).
     bool suspendWrites = false;
 
+    // Closes an open edit, copying its text into the cell in the column's own form, when its
+    // field takes it; otherwise tells the operator, keeps the edit open and returns false.
+    bool acceptEdit();
+    // True while an edit is open (the editor shown).
+    bool editOpen() const;
+
     // Events, wired to the grid and the editor.
     void DataGrid1_GotFocus();
     void DataGrid1_LeaveCell();
@@ -47,7 +58,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void closeEdit();
+    void placeEditor();
+    void clipEditor();
+    void refuseEdit(const QString& message);
+    void noticeLimit();
+    bool abandonNewRecord();
+    void backToRefusedCell();
 
     FlexGrid& grid_;
     QLineEdit& editor_;
@@ -55,4 +71,9 @@ private:
     RowWriter& writer_;
     EditState& state_;
     const Teclado& teclado_;
+    // The open edit's field and the cell's text when it opened.
+    CellRule rule_;
+    QString original_;
+    bool focusByMouse_ = false;
+    bool swallowRelease_ = false;
 };

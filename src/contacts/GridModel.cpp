@@ -21,21 +21,58 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
         // As an int: what every delegate of this Qt reads back.
         return int(side | Qt::AlignVCenter);
     }
-    case Qt::BackgroundRole:
-        if (index.row() == tintRow_ && tint_.isValid()) return tint_;
+    case Qt::BackgroundRole: {
+        if (rowTints_.empty() && cellTints_.empty()) return {};
+        const std::uint32_t id = store_.rowId(index.row());
+        if (const auto cell =
+                cellTints_.find(std::uint64_t(id) << 32 | std::uint32_t(index.column()));
+            cell != cellTints_.end())
+            return cell->second;
+        if (const auto row = rowTints_.find(id); row != rowTints_.end()) return row->second;
         return {};
+    }
     default:
         return {};
     }
 }
 
+void GridModel::tintChanged(int row, int firstColumn, int lastColumn) {
+    Q_EMIT dataChanged(index(row, firstColumn), index(row, lastColumn), {Qt::BackgroundRole});
+}
+
 void GridModel::setRowTint(int row, const QColor& colour) {
-    const int previous = tintRow_;
-    tintRow_ = colour.isValid() ? row : -1;
-    tint_ = colour;
-    for (int r : {previous, tintRow_}) {
-        if (r >= 0 && r < rowCount()) Q_EMIT dataChanged(index(r, 0), index(r, columnCount() - 1), {Qt::BackgroundRole});
-    }
+    if (row < 0 || row >= rowCount()) return;
+    if (colour.isValid())
+        rowTints_[store_.rowId(row)] = colour;
+    else
+        rowTints_.erase(store_.rowId(row));
+    tintChanged(row, 0, columnCount() - 1);
+}
+
+void GridModel::clearRowTints() {
+    if (rowTints_.empty()) return;
+    rowTints_.clear();
+    if (rowCount() > 0)
+        Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1),
+                           {Qt::BackgroundRole});
+}
+
+void GridModel::clearCellTints() {
+    if (cellTints_.empty()) return;
+    cellTints_.clear();
+    if (rowCount() > 0)
+        Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1),
+                           {Qt::BackgroundRole});
+}
+
+void GridModel::setCellTint(int row, int column, const QColor& colour) {
+    if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount()) return;
+    const std::uint64_t key = std::uint64_t(store_.rowId(row)) << 32 | std::uint32_t(column);
+    if (colour.isValid())
+        cellTints_[key] = colour;
+    else
+        cellTints_.erase(key);
+    tintChanged(row, column, column);
 }
 
 QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -50,6 +87,8 @@ Qt::ItemFlags GridModel::flags(const QModelIndex& index) const {
 
 void GridModel::load(std::shared_ptr<const GridSource> source) {
     beginResetModel();
+    rowTints_.clear();
+    cellTints_.clear();
     store_.load(std::move(source));
     endResetModel();
 }

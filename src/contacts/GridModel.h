@@ -5,6 +5,7 @@
 #include <QAbstractTableModel>
 #include <QColor>
 #include <memory>
+#include <unordered_map>
 
 // The table model of a grid over its cell store: model rows are the data rows (the header row is
 // the horizontal header), and the view asks only for the cells it paints. Every change to the
@@ -35,11 +36,20 @@ public:
     void removeDataRows(int row, int count);
     void setColumns(int count);
     void sortRows(int firstColumn, int lastColumn, CellStore::SortMode mode);
-    // Paints one data row (0-based) with a background colour; an invalid colour removes it.
+    // Paints a data row (0-based) or one of its cells with a background colour that follows the
+    // row through sorts, insertions and removals; an invalid colour removes it. A cell's colour
+    // goes over its row's. A load removes every colour.
     void setRowTint(int row, const QColor& colour);
+    void setCellTint(int row, int column, const QColor& colour);
+    // Removes the colours of every row, or of every cell.
+    void clearRowTints();
+    void clearCellTints();
 
 private:
+    void tintChanged(int row, int firstColumn, int lastColumn);
+
     CellStore store_;
-    int tintRow_ = -1;
-    QColor tint_;
+    // By row id (CellStore::rowId); cells by row id and column.
+    std::unordered_map<std::uint32_t, QColor> rowTints_;
+    std::unordered_map<std::uint64_t, QColor> cellTints_;
 };

@@ -31,6 +31,9 @@ public:
     // The cell's kind for sorting; with Number, `number` receives its value. Sources that cannot
     // tell cheaply leave the default, and the grid reads the text.
     virtual Kind sortKind(int row, int column, double& number) const;
+    // True when the column's field holds numbers or dates (the grid aligns them right, typed
+    // cells included); false for texts and for sources that cannot tell.
+    virtual bool holdsNumbers(int column) const;
 
     // The text a cell shows for a value: Null and Empty as "", numbers, currency and dates as the
     // default locale writes them (no group separators, so the operator types back the same form),

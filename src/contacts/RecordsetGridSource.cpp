@@ -1,8 +1,8 @@
 #include "RecordsetGridSource.h"
 
+#include "data/SqlHelpers.h"
 #include "data/ado/AdoTypes.h"
 #include "data/ado/RowStore.h"
-#include "data/SqlHelpers.h"
 
 #include <QDate>
 #include <QTime>
@@ -12,11 +12,17 @@ RecordsetGridSource::RecordsetGridSource(std::shared_ptr<const ado::RowStore> ro
 
 // The row count is taken at load: rows a recordset appends later (a new record) belong to the
 // grid's own inserted rows, not to the source.
-int RecordsetGridSource::rowCount() const { return rowCount_; }
+int RecordsetGridSource::rowCount() const {
+    return rowCount_;
+}
 
-int RecordsetGridSource::columnCount() const { return int(rows_->columnCount()); }
+int RecordsetGridSource::columnCount() const {
+    return int(rows_->columnCount());
+}
 
-QString RecordsetGridSource::columnName(int column) const { return rows_->columns()[size_t(column)].name; }
+QString RecordsetGridSource::columnName(int column) const {
+    return rows_->columns()[size_t(column)].name;
+}
 
 QString RecordsetGridSource::text(int row, int column) const {
     // A text cell shows as it is (a Null as nothing), without going through a Variant.
@@ -28,7 +34,8 @@ QString RecordsetGridSource::text(int row, int column) const {
 }
 
 void RecordsetGridSource::appendText(int row, int column, QString& out) const {
-    if (ADOText(rows_->columns()[size_t(column)].type) || rows_->columns()[size_t(column)].type == ado::adChar ||
+    if (ADOText(rows_->columns()[size_t(column)].type) ||
+        rows_->columns()[size_t(column)].type == ado::adChar ||
         rows_->columns()[size_t(column)].type == ado::adWChar) {
         rows_->appendTextTo(row, column, out);
     } else {
@@ -52,4 +59,10 @@ GridSource::Kind RecordsetGridSource::sortKind(int row, int column, double& numb
         return Kind::Number;
     }
     return Kind::Text;
+}
+
+bool RecordsetGridSource::holdsNumbers(int column) const {
+    using CellKind = ado::RowStore::CellKind;
+    const CellKind kind = ado::RowStore::kindOf(rows_->columns()[size_t(column)].type);
+    return kind != CellKind::Text && kind != CellKind::Boolean;
 }

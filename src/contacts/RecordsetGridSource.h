@@ -19,6 +19,7 @@ public:
     QString text(int row, int column) const override;
     void appendText(int row, int column, QString& out) const override;
     Kind sortKind(int row, int column, double& number) const override;
+    bool holdsNumbers(int column) const override;
 
 private:
     std::shared_ptr<const ado::RowStore> rows_;

@@ -12,168 +12,332 @@
 #include "shared/Util.h"
 #include "startup/ModGlobal.h"
 
+#include <QColor>
 #include <QRegularExpression>
+#include <algorithm>
 #include <cmath>
 
 RowWriter::RowWriter(FlexGrid& grid, DataControl& data1, DB_Dll& db, EditState& state)
-    : grid_(grid), data1_(data1), db_(db), state_(state), registro_(std::make_unique<ado::Recordset>()),
-      elimina_(std::make_unique<ado::Recordset>()) {}
+    : grid_(grid), data1_(data1), db_(db), state_(state),
+      registro_(std::make_unique<ado::Recordset>()), elimina_(std::make_unique<ado::Recordset>()) {}
 
 RowWriter::~RowWriter() = default;
 
 void RowWriter::setLoadedSource(std::shared_ptr<const GridSource> source) {
     loaded_ = std::move(source);
     written_.clear();
+    newRecords_.clear();
+    failure_.reset();
 }
 
 QString RowWriter::sentenciaRegistro(const QString& table, const QString& key) {
     static const QRegularExpression integer(QStringLiteral("^-?[0-9]{1,18}$"));
     const QString k = key.trimmed();
-    const QString literal = integer.match(k).hasMatch() ? k : u'\'' + QString(k).replace(u'\'', QStringLiteral("''")) + u'\'';
-    return QStringLiteral("select top 1 * from ") + table + QStringLiteral(" where id = ") + literal;
+    const QString literal = integer.match(k).hasMatch()
+                                ? k
+                                : u'\'' + QString(k).replace(u'\'', QStringLiteral("''")) + u'\'';
+    return QStringLiteral("select top 1 * from ") + table + QStringLiteral(" where id = ") +
+           literal;
 }
 
 QString RowWriter::storedText(int row, int column) const {
-    const int source = grid_.cells().sourceRow(row - 1);
-    if (source < 0 || !loaded_) return {};
-    const auto it = written_.find((long long)(source) << 16 | column);
+    const auto it =
+        written_.find(std::uint64_t(grid_.cells().rowId(row - 1)) << 16 | std::uint32_t(column));
     if (it != written_.end()) return it->second;
+    const int source = grid_.cells().sourceRow(row - 1);
+    if (source < 0 || !loaded_ || column >= loaded_->columnCount()) return {};
     return loaded_->text(source, column);
 }
 
 void RowWriter::remember(int row, int column, const QString& text) {
-    const int source = grid_.cells().sourceRow(row - 1);
-    if (source >= 0) written_[(long long)(source) << 16 | column] = text;
+    written_[std::uint64_t(grid_.cells().rowId(row - 1)) << 16 | std::uint32_t(column)] = text;
 }
 
-// The value a cell gives its field: texts of bounded fields fitted to their size.
-namespace {
-Variant cellValue(const DB_Dll& db, ado::Field field, const QString& text, bool emptyIsNull) {
-    if (ADOText(field.Type()) && field.DefinedSize() < 256) return db.util().FitToWidth(text, int(field.DefinedSize()));
-    if (emptyIsNull && text.trimmed().isEmpty()) return Variant::null();
-    return text;
+QStringList RowWriter::rowTexts(int row) const {
+    QStringList texts;
+    for (int c = 0; c < grid_.Cols(); ++c)
+        texts << grid_.TextMatrix(row, c);
+    return texts;
 }
+
+CellRule RowWriter::rule(int column) const {
+    ado::Recordset& rs = data1_.Recordset();
+    if (rs.State() != ado::adStateOpen || column < 0 || column >= rs.FieldCount()) return {};
+    return CellRule(rs.Fields(column));
+}
+
+CellRule::Record RowWriter::recordOf(int row) const {
+    return state_.gRegistroNuevo && int(std::nearbyint(state_.gFilaPendiente)) == row
+               ? CellRule::Record::New
+               : CellRule::Record::Existing;
+}
+
+bool RowWriter::holdsNoRecord(int row) const {
+    if (row <= 0 || row >= grid_.Rows() || grid_.cells().sourceRow(row - 1) >= 0) return false;
+    return !newRecords_.contains(grid_.cells().rowId(row - 1)) &&
+           recordOf(row) == CellRule::Record::Existing;
+}
+
+bool RowWriter::hasText(int row) const {
+    for (int c = 0; c < grid_.Cols(); ++c) {
+        if (!grid_.TextMatrix(row, c).trimmed().isEmpty()) return true;
+    }
+    return false;
+}
+
+bool RowWriter::failedUnchanged() const {
+    const int row = int(std::nearbyint(state_.gFilaPendiente));
+    return failure_ && row > 0 && row < grid_.Rows() &&
+           grid_.cells().rowId(row - 1) == failure_->rowId && rowTexts(row) == failure_->texts;
+}
+
+int RowWriter::refusedColumn() const {
+    if (!failure_) return -1;
+    return failure_->refused.empty() ? failure_->firstChanged : failure_->refused.front();
+}
+
+namespace {
+
+// The error prompt of the writes: 4 retries, 5 skips the step, any other answer abandons.
+int ask(const RuntimeError& e) {
+    return ModGlobal::gUtil().ReportError(e);
+}
+
+bool among(const std::vector<int>& columns, int c) {
+    return std::find(columns.begin(), columns.end(), c) != columns.end();
+}
+
 } // namespace
 
-// Writes the changed cells of an existing record. Returns false when the write was abandoned.
-bool RowWriter::writeExisting(int row) {
+// Writes the changed cells of an existing record. A value the operator skips ("Omitir") stays
+// refused and the rest is written; abandoning writes nothing.
+RowWriter::Outcome RowWriter::writeExisting(int row, std::vector<int>& refused,
+                                            std::vector<int>& changed) {
     const int first = state_.gTieneId ? 1 : 0;
-    std::vector<int> changed;
     for (int c = first; c < grid_.Cols(); ++c) {
-        const bool fromSource = grid_.cells().sourceRow(row - 1) >= 0;
-        if (fromSource ? grid_.TextMatrix(row, c) != storedText(row, c) : grid_.isCellWritten(row, c)) changed.push_back(c);
+        if (grid_.TextMatrix(row, c) != storedText(row, c)) changed.push_back(c);
     }
-    if (changed.empty()) return true;
+    if (changed.empty()) return Outcome::Written;
 
-    Stage stage = Stage::None;
+    bool opened = false;
     bool abandoned = false;
-    // Retry runs the step again. A value the field refuses ends the write (nothing of the row is
-    // written); the update itself may be skipped with "ignore" as before.
-    const auto cancel = [&] {
-        if (stage == Stage::OneRecord && registro_->State() == ado::adStateOpen && registro_->editing()) registro_->CancelUpdate();
+    Procedure p([&](const RuntimeError& e) {
+        const int answer = ask(e);
+        if (answer == Prompt::Retry) return OnFailure::Retry;
+        // Without the record nothing can be written, whatever the answer.
+        if (answer == Prompt::Ignore && opened) return OnFailure::Next;
+        if (registro_->State() == ado::adStateOpen && registro_->editing())
+            registro_->CancelUpdate();
         abandoned = true;
         return OnFailure::Leave;
-    };
-    bool inFields = false;
-    Procedure p([&](const RuntimeError& e) {
-        const int answer = ModGlobal::gUtil().ReportError(e);
-        if (answer == Prompt::Retry) return OnFailure::Retry;
-        if (answer == Prompt::Ignore && !inFields) return OnFailure::Next;
-        stage = Stage::OneRecord;
-        return cancel();
     });
-    QString sql = sentenciaRegistro(state_.RecordSource, grid_.TextMatrix(row, 0));
-    p.step([&] { db_.AbrirRecordset(sql, *registro_, {}, ado::adOpenDynamic, ado::adLockOptimistic, -1, true); });
-    if (p.left()) return false;
-    inFields = true;
+    const QString key = grid_.TextMatrix(row, 0);
+    p.step([&] {
+        QString sql = sentenciaRegistro(state_.RecordSource, key);
+        db_.AbrirRecordset(sql, *registro_, {}, ado::adOpenDynamic, ado::adLockOptimistic, -1,
+                           true);
+        if (registro_->Eof()) {
+            raiseError(
+                ado::adErrRowNotFound,
+                QStringLiteral(
+                    "El registro de id %1 ya no está en la base de datos: otro usuario lo eliminó.")
+                    .arg(key.trimmed()),
+                state_.RecordSource);
+        }
+    });
+    if (p.left()) return Outcome::Failed;
+
+    opened = true;
+    const bool fromSource = grid_.cells().sourceRow(row - 1) >= 0;
     for (int c : changed) {
         const QString text = grid_.TextMatrix(row, c);
         bool declined = false;
-        p.step([&] {
+        const bool set = p.step([&] {
             ado::Field field = registro_->Fields(c);
             const QString now = GridSource::displayText(field.Value());
             const QString before = storedText(row, c);
-            if (grid_.cells().sourceRow(row - 1) >= 0 && now != before && now != text) {
+            if (fromSource && now != before && now != text) {
                 const int answer = prompts().message(
-                    QStringLiteral("Otro usuario modificó el campo %1 de este registro desde que se leyó.\n"
-                                   "Valor leído: %2\nValor actual: %3\nSu valor: %4\n\n¿Desea reemplazarlo con su valor?")
+                    QStringLiteral(
+                        "Otro usuario modificó el campo %1 de este registro desde que se leyó.\n"
+                        "Valor leído: %2\nValor actual: %3\nSu valor: %4\n\n¿Desea reemplazarlo "
+                        "con su valor?")
                         .arg(field.Name(), before, now, text),
-                    QStringLiteral("Registro modificado"), Prompt::Buttons::YesNo, Prompt::Icon::Question);
+                    QStringLiteral("Registro modificado"), Prompt::Buttons::YesNo,
+                    Prompt::Icon::Question);
                 if (answer != Prompt::Yes) {
                     declined = true;
                     return;
                 }
             }
-            field.setValue(cellValue(db_, field, text, false));
+            field.setValue(rule(c).value(text, CellRule::Record::Existing, db_.util()));
         });
-        if (p.left()) return false;
+        if (abandoned) {
+            refused = {c};
+            return Outcome::Failed;
+        }
+        if (!set) refused.push_back(c);
         if (declined) {
             // Nothing is written; the row shows what is stored now.
             if (registro_->editing()) registro_->CancelUpdate();
-            for (int k = first; k < grid_.Cols(); ++k) {
+            for (int k = first; k < grid_.Cols() && k < registro_->FieldCount(); ++k) {
                 const QString stored = GridSource::displayText(registro_->Fields(k).Value());
                 grid_.setTextMatrix(row, k, stored);
                 remember(row, k, stored);
             }
-            return true;
+            refused.clear();
+            return Outcome::Written;
         }
     }
-    inFields = false;
-    stage = Stage::OneRecord;
-    p.step([&] { registro_->Update(); });
-    stage = Stage::None;
-    if (p.left()) return false;
-    for (int c : changed) remember(row, c, GridSource::displayText(registro_->Fields(c).Value()));
-    return !abandoned;
+
+    const bool updated = p.step([&] { registro_->Update(); });
+    if (abandoned) return Outcome::Failed;
+    std::vector<int> written;
+    for (int c : changed) {
+        if (!among(refused, c)) written.push_back(c);
+    }
+    if (!updated) {
+        // "Omitir" on the update: the database refused the row as a whole, so each value is tried
+        // on its own; the ones it refuses stay marked and pending.
+        if (registro_->editing()) registro_->CancelUpdate();
+        std::vector<int> alone;
+        for (int c : written) {
+            try {
+                registro_->Fields(c).setValue(rule(c).value(
+                    grid_.TextMatrix(row, c), CellRule::Record::Existing, db_.util()));
+                registro_->Update();
+                alone.push_back(c);
+            } catch (const RuntimeError&) {
+                if (registro_->editing()) registro_->CancelUpdate();
+                refused.push_back(c);
+            }
+        }
+        written = alone;
+    }
+    for (int c : written)
+        remember(row, c, GridSource::displayText(registro_->Fields(c).Value()));
+    return refused.empty() ? Outcome::Written : Outcome::Failed;
 }
 
-void RowWriter::writeNew(int row) {
-    Stage stage = Stage::None;
-    bool abandoned = false;
+// Completes the record begun in data1's recordset. The record stays begun when its write fails,
+// so that the next attempt completes this record and no other.
+RowWriter::Outcome RowWriter::writeNew(int row, std::vector<int>& refused) {
     ado::Recordset& rs = data1_.Recordset();
+    bool abandoned = false;
     Procedure p([&](const RuntimeError& e) {
-        const int answer = ModGlobal::gUtil().ReportError(e);
+        const int answer = ask(e);
         if (answer == Prompt::Retry) return OnFailure::Retry;
         if (answer == Prompt::Ignore) return OnFailure::Next;
-        if (stage == Stage::NewRecord && rs.editing()) rs.CancelUpdate();
         abandoned = true;
         return OnFailure::Leave;
     });
-    for (int c = 0; c < grid_.Cols(); ++c) {
-        p.step([&] {
-            ado::Field field = rs.Fields(c);
-            field.setValue(cellValue(db_, field, grid_.TextMatrix(row, c), true));
+    if (rs.State() == ado::adStateOpen && rs.EditMode() != ado::adEditAdd)
+        p.step([&] { rs.AddNew(); });
+    if (p.left()) return Outcome::Failed;
+    for (int c = 0; c < grid_.Cols() && c < rs.FieldCount(); ++c) {
+        const bool set = p.step([&] {
+            rs.Fields(c).setValue(
+                rule(c).value(grid_.TextMatrix(row, c), CellRule::Record::New, db_.util()));
         });
-        if (p.left()) return;
+        if (abandoned) {
+            refused = {c};
+            return Outcome::Failed;
+        }
+        if (!set) refused.push_back(c);
     }
-    stage = Stage::NewRecord;
-    p.step([&] { rs.Update(); });
-    if (p.left() || abandoned) return;
-    // The grid shows the key the database gave the record, so the row can be edited again.
-    p.step([&] {
-        if (state_.gTieneId) grid_.setTextMatrix(row, 0, GridSource::displayText(rs.Fields(0).Value()));
-    });
-    p.step([&] { grid_.Refresh(); });
-    stage = Stage::None;
+    if (!p.step([&] { rs.Update(); })) {
+        refused.clear();
+        return Outcome::Failed;
+    }
+    // The record exists now: the row holds an existing record, whatever was skipped.
     state_.gRegistroNuevo = false;
+    newRecords_.insert(grid_.cells().rowId(row - 1));
+    // The grid shows the key the database gave the record, so the row can be edited again.
+    Procedure after(Handler::skip());
+    after.step([&] {
+        if (state_.gTieneId)
+            grid_.setTextMatrix(row, 0, GridSource::displayText(rs.Fields(0).Value()));
+    });
+    for (int c = 0; c < grid_.Cols() && c < rs.FieldCount(); ++c) {
+        if (among(refused, c)) {
+            remember(row, c, QString());
+        } else {
+            after.step([&] { remember(row, c, GridSource::displayText(rs.Fields(c).Value())); });
+        }
+    }
+    after.step([&] { grid_.Refresh(); });
+    return refused.empty() ? Outcome::Written : Outcome::Failed;
+}
+
+// A begun record left untouched (or abandoned): out of the recordset and out of the grid.
+void RowWriter::dropNew(int row) {
+    ado::Recordset& rs = data1_.Recordset();
+    Procedure p(Handler::skip());
+    p.step([&] {
+        if (rs.State() == ado::adStateOpen && rs.EditMode() == ado::adEditAdd) rs.CancelUpdate();
+    });
+    p.step([&] {
+        if (grid_.Rows() > 2) {
+            grid_.RemoveItem(row);
+        } else {
+            for (int c = 0; c < grid_.Cols(); ++c)
+                grid_.setTextMatrix(row, c, QString());
+        }
+    });
+    state_.gRegistroNuevo = false;
+    settle();
+}
+
+// Nothing is pending any more: the row was written, dropped or put back.
+void RowWriter::settle() {
+    forgetFailure();
     state_.gFilaPendiente = 0;
     if (pendingChanged) pendingChanged(0);
+}
+
+void RowWriter::fail(int row, std::vector<int> refused, int firstChanged) {
+    forgetFailure();
+    failure_ =
+        Failure{grid_.cells().rowId(row - 1), rowTexts(row), std::move(refused), firstChanged};
+    for (int c : failure_->refused)
+        grid_.setCellTint(row, c, QColor(255, 170, 170));
+}
+
+void RowWriter::forgetFailure() {
+    if (failure_) grid_.clearCellTints();
+    failure_.reset();
 }
 
 void RowWriter::GrabaRegistro() {
     const int row = int(std::nearbyint(state_.gFilaPendiente));
     if (row <= 0 || row >= grid_.Rows()) {
-        state_.gFilaPendiente = 0;
-        if (pendingChanged) pendingChanged(0);
+        state_.gRegistroNuevo = false;
+        settle();
         return;
     }
+    std::vector<int> refused;
     if (state_.gRegistroNuevo) {
-        writeNew(row);
+        // A record begun and never typed into is not written: nothing is invented.
+        if (!hasText(row)) {
+            dropNew(row);
+            return;
+        }
+        int firstTyped = 0;
+        while (firstTyped < grid_.Cols() - 1 &&
+               grid_.TextMatrix(row, firstTyped).trimmed().isEmpty())
+            ++firstTyped;
+        if (writeNew(row, refused) == Outcome::Written) {
+            settle();
+        } else {
+            fail(row, std::move(refused), firstTyped);
+        }
         return;
     }
-    if (writeExisting(row)) {
-        state_.gFilaPendiente = 0;
-        if (pendingChanged) pendingChanged(0);
+    std::vector<int> changed;
+    if (writeExisting(row, refused, changed) == Outcome::Written) {
+        settle();
+    } else {
+        fail(row, std::move(refused), changed.empty() ? grid_.Col() : changed.front());
     }
 }
 
@@ -189,7 +353,10 @@ void RowWriter::GrabaElimina() {
     const QString key = row > 0 && row < grid_.Rows() ? grid_.TextMatrix(row, 0) : QString();
     if (!key.trimmed().isEmpty()) {
         QString sql = sentenciaRegistro(state_.RecordSource, key);
-        p.step([&] { db_.AbrirRecordset(sql, *elimina_, {}, ado::adOpenDynamic, ado::adLockOptimistic, -1, true); });
+        p.step([&] {
+            db_.AbrirRecordset(sql, *elimina_, {}, ado::adOpenDynamic, ado::adLockOptimistic, -1,
+                               true);
+        });
         p.step([&] { elimina_->Delete(ado::adAffectCurrent); });
         p.step([&] { grid_.RemoveItem(row); });
         if (p.left()) return;
@@ -206,14 +373,12 @@ void RowWriter::Descartar() {
     const int row = int(std::nearbyint(state_.gFilaPendiente));
     if (row > 0 && row < grid_.Rows()) {
         if (state_.gRegistroNuevo) {
-            ado::Recordset& rs = data1_.Recordset();
-            if (rs.State() == ado::adStateOpen && rs.editing()) rs.CancelUpdate();
-            if (grid_.Rows() > 2) grid_.RemoveItem(row);
-        } else if (grid_.cells().sourceRow(row - 1) >= 0) {
-            for (int c = 0; c < grid_.Cols(); ++c) grid_.setTextMatrix(row, c, storedText(row, c));
+            dropNew(row);
+            return;
         }
+        for (int c = 0; c < grid_.Cols(); ++c)
+            grid_.setTextMatrix(row, c, storedText(row, c));
     }
     state_.gRegistroNuevo = false;
-    state_.gFilaPendiente = 0;
-    if (pendingChanged) pendingChanged(0);
+    settle();
 }

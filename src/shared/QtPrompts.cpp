@@ -44,13 +44,15 @@ int QtPrompts::message(const QString& text, const QString& title, Prompt::Button
         choices = {{"Aceptar", Prompt::Ok, QMessageBox::AcceptRole},
                    {"Cancelar", Prompt::Cancel, QMessageBox::RejectRole}};
         break;
+    // The platform's answers carry their access keys (Alt+S, Alt+N, Alt+A, Alt+R, Alt+O).
     case Prompt::Buttons::YesNo:
-        choices = {{"Sí", Prompt::Yes, QMessageBox::YesRole}, {"No", Prompt::No, QMessageBox::NoRole}};
+        choices = {{"&Sí", Prompt::Yes, QMessageBox::YesRole},
+                   {"&No", Prompt::No, QMessageBox::NoRole}};
         break;
     case Prompt::Buttons::AbortRetryIgnore:
-        choices = {{"Anular", Prompt::Abort, QMessageBox::RejectRole},
-                   {"Reintentar", Prompt::Retry, QMessageBox::AcceptRole},
-                   {"Omitir", Prompt::Ignore, QMessageBox::DestructiveRole}};
+        choices = {{"&Anular", Prompt::Abort, QMessageBox::RejectRole},
+                   {"&Reintentar", Prompt::Retry, QMessageBox::AcceptRole},
+                   {"&Omitir", Prompt::Ignore, QMessageBox::DestructiveRole}};
         break;
     }
     std::vector<std::pair<QAbstractButton*, int>> made;

@@ -4,13 +4,14 @@
 #include "contacts/FilterView.h"
 #include "contacts/FlexGrid.h"
 #include "contacts/FrmContactos.h"
-#include "shared/Twips.h"
 #include "data/DB_Dll.h"
+#include "shared/Twips.h"
 #include "startup/ModGlobal.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestDatabase.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QLocale>
 #include <QTemporaryDir>
@@ -21,8 +22,10 @@
 // A small contacts table on a real SQLite file and the real window loaded on it.
 inline QString contactsSchema() {
     return QStringLiteral(
-        "CREATE TABLE MA_contactos (id INTEGER PRIMARY KEY, nombre varchar(25), Domicilio varchar(255),"
-        " Notas text, Alta date, Saldo money, Edad int, Activo bit, Codigo char(4), Importe numeric(10,2));"
+        "CREATE TABLE MA_contactos (id INTEGER PRIMARY KEY, nombre varchar(25), Domicilio "
+        "varchar(255),"
+        " Notas text, Alta date, Saldo money, Edad int, Activo bit, Codigo char(4), Importe "
+        "numeric(10,2));"
         "INSERT INTO MA_contactos VALUES"
         " (1, 'Ana', 'Calle 1', NULL, '2005-04-03', 10.5, 30, 1, 'A1', 1.5),"
         " (2, 'beto', 'Calle 2', 'nota', '2006-01-31', -3, 41, 0, 'B2', 2),"
@@ -38,7 +41,8 @@ inline QString contactsSchema() {
         " (12, 'Juan', 'Calle 12', NULL, '2017-05-17', 13, 17, 1, 'L12', 12);"
         "CREATE TABLE ta_usuarios (nombre varchar(30), Administrador int, UNegocio varchar(4));"
         "INSERT INTO ta_usuarios VALUES ('admin', 1, '0001');"
-        "CREATE TABLE ta_configuracion (CLAVE varchar(60), VALOR varchar(255), valoraux varchar(255));");
+        "CREATE TABLE ta_configuracion (CLAVE varchar(60), VALOR varchar(255), valoraux "
+        "varchar(255));");
 }
 
 struct ContactsWindow : ::testing::Test {
@@ -64,7 +68,8 @@ struct ContactsWindow : ::testing::Test {
         ModGlobal::resetForTests();
         ModGlobal::setProgramFolder(programDir.path());
         db = std::make_unique<TestDatabase>(schema);
-        ModGlobal::setCommandLine(QStringLiteral("@Server=SQLITE;@DbName=%1;@Usuario=admin;@Password=;").arg(db->path()));
+        ModGlobal::setCommandLine(
+            QStringLiteral("@Server=SQLITE;@DbName=%1;@Usuario=admin;@Password=;").arg(db->path()));
         w = std::make_unique<FrmContactos>();
         w->Form_Load();
         w->show();
@@ -90,8 +95,22 @@ struct ContactsWindow : ::testing::Test {
     // Types a text into the cell (row, col) and presses Enter.
     void type(int row, int col, const QString& text) {
         click(row, col);
-        QTest::keyClicks(&grid(), text.left(1));
-        QTest::keyClicks(w->TxtEdit, text.mid(1));
+        keys(&grid(), text.left(1));
+        keys(w->TxtEdit, text.mid(1));
         QTest::keyClick(w->TxtEdit, Qt::Key_Return);
+    }
+    // Typed characters, accented letters too (QTest's own typing knows ASCII only).
+    static void keys(QWidget* target, const QString& text) {
+        for (const QChar c : text) {
+            if (c.unicode() < 128) {
+                QTest::keyClicks(target, QString(c));
+                continue;
+            }
+            const auto key = Qt::Key(c.toUpper().unicode());
+            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(target, &press);
+            QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(target, &release);
+        }
     }
 };

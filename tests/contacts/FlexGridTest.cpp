@@ -270,6 +270,59 @@ TEST_F(FlexGridTest, LeaveCellComesBeforeEveryMoveWithTheCellBeingLeft) {
     QObject::disconnect(write);
 }
 
+TEST_F(FlexGridTest, ALeaveCellHandlerHasTheLastWordAndRowsRemovedKeepTheCellOnItsRow) {
+    // A handler that removes a row above the target: the move ends on the row it aimed at.
+    auto drop = QObject::connect(grid_, &FlexGrid::LeaveCell, grid_, [this] {
+        if (grid_->Rows() == 11) grid_->RemoveItem(2);
+    });
+    click(6, 1);
+    EXPECT_EQ(grid_->Row(), 5);
+    EXPECT_EQ(grid_->TextMatrix(grid_->Row(), 1), u"Nombre 6"_s);
+    QObject::disconnect(drop);
+    // Rows removed above the current cell move it up with its row, outside LeaveCell too.
+    grid_->RemoveItem(1);
+    EXPECT_EQ(grid_->Row(), 4);
+    EXPECT_EQ(grid_->TextMatrix(grid_->Row(), 1), u"Nombre 6"_s);
+    // A handler that keeps the cell, or sends it elsewhere, wins over the move.
+    auto keep = QObject::connect(grid_, &FlexGrid::LeaveCell, grid_, [this] { grid_->keepCell(); });
+    click(7, 2);
+    grid_->setFocus();
+    QTest::keyClick(grid_, Qt::Key_Down);
+    EXPECT_EQ(grid_->Row(), 4);
+    EXPECT_EQ(grid_->Col(), 1);
+    QObject::disconnect(keep);
+    auto send = QObject::connect(grid_, &FlexGrid::LeaveCell, grid_, [this] { grid_->setRow(2); });
+    click(7, 2);
+    EXPECT_EQ(grid_->Row(), 2);
+    EXPECT_EQ(grid_->Col(), 1);
+    QObject::disconnect(send);
+    // A double click whose press was sent elsewhere opens nothing.
+    int doubleClicks = 0;
+    QObject::connect(grid_, &FlexGrid::DblClick, grid_, [&] { ++doubleClicks; });
+    auto elsewhere =
+        QObject::connect(grid_, &FlexGrid::LeaveCell, grid_, [this] { grid_->keepCell(); });
+    QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {}, cellCenter(6, 0));
+    QTest::mouseDClick(grid_->viewport(), Qt::LeftButton, {}, cellCenter(6, 0));
+    EXPECT_EQ(doubleClicks, 0);
+    QObject::disconnect(elsewhere);
+    click(6, 0);
+    QTest::mouseDClick(grid_->viewport(), Qt::LeftButton, {}, cellCenter(6, 0));
+    EXPECT_EQ(doubleClicks, 1);
+}
+
+TEST_F(FlexGridTest, AKeyDroppedByItsHandlerTypesNothing) {
+    std::vector<int> presses;
+    QObject::connect(grid_, &FlexGrid::KeyPress, grid_,
+                     [&](int& ascii) { presses.push_back(ascii); });
+    QObject::connect(grid_, &FlexGrid::KeyDown, grid_, [](int& code, int) {
+        if (code == 27) code = 0;
+    });
+    grid_->setFocus();
+    QTest::keyClick(grid_, Qt::Key_Escape);
+    QTest::keyClick(grid_, Qt::Key_Return);
+    EXPECT_EQ(presses, std::vector<int>{13});
+}
+
 TEST_F(FlexGridTest, KeysArriveWithThePlatformCodes) {
     std::vector<std::pair<int, int>> downs;
     std::vector<int> presses;

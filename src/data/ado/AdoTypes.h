@@ -15,6 +15,13 @@ enum AffectEnum : long { adAffectCurrent = 1 };
 // A plain constant rather than an enum, so that it combines with a CommandTypeEnum ("adCmdText | ...").
 constexpr long adExecuteNoRecords = 128;
 enum PositionEnum : long { adPosUnknown = -1, adPosBOF = -2, adPosEOF = -3 };
+enum EditModeEnum : long { adEditNone = 0, adEditInProgress = 1, adEditAdd = 2 };
+// The FieldAttributeEnum bits this layer reports.
+enum FieldAttributeEnum : long {
+    adFldIsNullable = 0x20,
+    adFldMayBeNull = 0x40,
+    adFldKeyColumn = 0x8000
+};
 
 // DataTypeEnum
 enum DataTypeEnum : long {

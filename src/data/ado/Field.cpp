@@ -29,6 +29,15 @@ long Field::DefinedSize() const {
     return owner_->d->store->columns()[std::size_t(ordinal_)].definedSize;
 }
 
+long Field::Attributes() const {
+    owner_->d->requireOpen();
+    const ColumnInfo& info = owner_->d->store->columns()[std::size_t(ordinal_)];
+    long attributes = 0;
+    if (owner_->d->takesNull(ordinal_)) attributes |= adFldIsNullable | adFldMayBeNull;
+    if (info.key) attributes |= adFldKeyColumn;
+    return attributes;
+}
+
 Variant Field::Value() const {
     const Recordset::Impl& d = *owner_->d;
     d.requireCurrent();

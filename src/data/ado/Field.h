@@ -17,6 +17,9 @@ public:
     QString Name() const;
     long Type() const;         // DataTypeEnum
     long DefinedSize() const;  // characters for texts, bytes for fixed-size types
+    // adFldIsNullable | adFldMayBeNull when the column takes Null (or the driver cannot tell),
+    // adFldKeyColumn for a column of the base table's key.
+    long Attributes() const;
     // The value of the current record (the edit buffer while editing). Raises 3021 at BOF/EOF.
     Variant Value() const;
     // Sets the value in the edit buffer (starts an edit of the current record when none is under

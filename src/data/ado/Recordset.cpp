@@ -55,6 +55,7 @@ QString Recordset::Impl::commandText(const QString& source, long options) {
 void Recordset::Impl::adopt(std::shared_ptr<RowStore> rows, Connection* on, const QString& text,
                             long lock) {
     store = std::move(rows);
+    nullInTable.clear();
     connection = on;
     connectionAlive = on ? on->lifetime() : std::weak_ptr<void>();
     source = text;
@@ -100,6 +101,41 @@ Connection& Recordset::Impl::liveConnection() const {
 
 void Recordset::Impl::finishEdit(Recordset& owner) {
     if (mode != EditMode::None) owner.Update();
+}
+
+bool Recordset::Impl::takesNull(long ordinal) const {
+    const std::vector<ColumnInfo>& columns = store->columns();
+    if (!columns[std::size_t(ordinal)].nullable) return false;
+    if (nullInTable.empty()) {
+        nullInTable.assign(columns.size(), 1);
+        try {
+            const ColumnInfo& first = columns[std::size_t(ordinal)];
+            const QString base = first.baseTable.isEmpty() ? table : first.baseTable;
+            const QString owner = first.baseTable.isEmpty() ? schema : first.baseSchema;
+            if (base.isEmpty()) return true;
+            std::unique_ptr<Recordset> described =
+                liveConnection().OpenSchema(adSchemaColumns, {QString(), owner, base});
+            const RowStore& rows = *described->d->store;
+            // COLUMN_NAME is the fourth column of the schema, IS_NULLABLE the eighth.
+            for (std::size_t c = 0; c < columns.size(); ++c) {
+                const QString name =
+                    columns[c].baseColumn.isEmpty() ? columns[c].name : columns[c].baseColumn;
+                if (!columns[c].baseTable.isEmpty() &&
+                    columns[c].baseTable.compare(base, Qt::CaseInsensitive) != 0)
+                    continue;
+                for (long r = 0; r < rows.rowCount(); ++r) {
+                    if (rows.value(r, 3).toDisplayString().compare(name, Qt::CaseInsensitive) ==
+                        0) {
+                        nullInTable[c] = rows.value(r, 7).toBool() ? 1 : 0;
+                        break;
+                    }
+                }
+            }
+        } catch (const RuntimeError&) {
+            // Not described: the driver's word stands.
+        }
+    }
+    return nullInTable[std::size_t(ordinal)] != 0;
 }
 
 Recordset::Recordset() : d(std::make_unique<Impl>()) {}
@@ -338,6 +374,18 @@ void Recordset::Delete(long affect) {
 
 bool Recordset::editing() const {
     return d->mode != Impl::EditMode::None;
+}
+
+long Recordset::EditMode() const {
+    switch (d->mode) {
+    case Impl::EditMode::Changed:
+        return adEditInProgress;
+    case Impl::EditMode::New:
+        return adEditAdd;
+    case Impl::EditMode::None:
+        break;
+    }
+    return adEditNone;
 }
 
 long Recordset::CursorType() const {

@@ -64,6 +64,8 @@ public:
     void Delete(long affect = adAffectCurrent);
     // True while an edit (changed fields or a new record) is under way.
     bool editing() const;
+    // adEditNone, adEditInProgress (changed fields of the current record) or adEditAdd (AddNew).
+    long EditMode() const;
 
     long CursorType() const;
     long LockType() const;

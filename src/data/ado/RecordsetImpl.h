@@ -44,6 +44,11 @@ struct Recordset::Impl {
     Connection& liveConnection() const;
     // Writes the edit under way before a move, as ADO does.
     void finishEdit(Recordset& owner);
+    // Whether a field takes Null. Some drivers (SQLite's) describe every column of a result as
+    // nullable: a field of a base table is then looked up in the table's own description (once).
+    bool takesNull(long ordinal) const;
+    mutable std::vector<signed char>
+        nullInTable; // by ordinal: 1 takes Null, 0 not; empty: not read
 };
 
 } // namespace ado

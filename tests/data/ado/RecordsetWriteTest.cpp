@@ -254,3 +254,32 @@ TEST_F(RecordsetWrite, ATableWithoutKeyCannotBeWritten) {
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM libre WHERE nombre = 'a'")),
               QStringLiteral("2"));
 }
+
+TEST_F(RecordsetWrite, FieldsTellWhetherTheyTakeNullAndRecordsetsTheirEditMode) {
+    // The SQLite driver calls every result column nullable: the table's description decides.
+    db.exec(QStringLiteral("CREATE TABLE estricta (id integer primary key, nombre varchar(20) NOT NULL,"
+                           " saldo money NOT NULL, nota varchar(20));"
+                           "INSERT INTO estricta VALUES (1, 'Ana', 1, NULL);"));
+    Recordset strict;
+    strict.Open(QStringLiteral("select * from estricta"), cnn, adOpenDynamic, adLockOptimistic);
+    const auto takesNull = [&](const char* name) {
+        return (strict.Fields(QString::fromLatin1(name)).Attributes() & adFldIsNullable) != 0;
+    };
+    EXPECT_FALSE(takesNull("nombre"));
+    EXPECT_FALSE(takesNull("saldo"));
+    EXPECT_TRUE(takesNull("nota"));
+    EXPECT_TRUE(strict.Fields(QStringLiteral("id")).Attributes() & adFldKeyColumn);
+    // An expression has no table to ask: the driver's word stands.
+    Recordset computed;
+    computed.Open(QStringLiteral("select saldo * 2 as doble from estricta"), cnn);
+    EXPECT_TRUE(computed.Fields(0).Attributes() & adFldIsNullable);
+
+    EXPECT_EQ(strict.EditMode(), adEditNone);
+    strict.Fields(QStringLiteral("nota")).setValue(QStringLiteral("x"));
+    EXPECT_EQ(strict.EditMode(), adEditInProgress);
+    strict.CancelUpdate();
+    strict.AddNew();
+    EXPECT_EQ(strict.EditMode(), adEditAdd);
+    strict.CancelUpdate();
+    EXPECT_EQ(strict.EditMode(), adEditNone);
+}
