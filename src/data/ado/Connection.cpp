@@ -98,7 +98,8 @@ void Connection::Open(const QString& connectionString, const QString& user, cons
     odbc->driverVariable = settings.driverVariable;
     odbc->errors = &d->errors;
     odbc->commandTimeout = d->commandTimeout;
-    odbc->busyTimeoutSeconds = settings.busyTimeoutSeconds;
+    odbc->lockTimeoutSeconds = settings.lockTimeoutSeconds;
+    odbc->newKey = settings.newKey;
 
     if (settings.dialect == Dialect::SQLite) {
         // Checked here as well as by the driver's NoCreat: a missing file must never become a new
@@ -168,6 +169,17 @@ void Connection::Open(const QString& connectionString, const QString& user, cons
             SQLExecDirectW(probe.get(), wide(u"SELECT count(*) FROM sqlite_master"_s), SQL_NTS),
             probe);
         odbc->check(SQLFetch(probe.get()), probe, OdbcAccept::SuccessOrNoData);
+    }
+    if (settings.dialect == Dialect::PostgreSQL) {
+        // A write to a row that another session holds locked would wait for ever: it waits the
+        // lock time-out, then fails with 55P03. A time-out that the server sets for this user or
+        // database is the installation's choice and stays.
+        OdbcHandle setting = odbc->newStatement();
+        const QString sql = u"SELECT set_config('lock_timeout', '%1s', false) "
+                            u"WHERE current_setting('lock_timeout') IN ('0', '0ms')"_s.arg(
+                                settings.lockTimeoutSeconds);
+        odbc->check(SQLExecDirectW(setting.get(), wide(sql), SQL_NTS), setting);
+        odbc->check(SQLFetch(setting.get()), setting, OdbcAccept::SuccessOrNoData);
     }
     if (settings.dialect == Dialect::SqlServer && !d->defaultDatabase.isEmpty()) {
         odbc->check(
@@ -317,13 +329,23 @@ std::unique_ptr<Recordset> Connection::OpenSchema(long queryType, const QStringL
                       u"Solo se admiten los esquemas de tablas (20) y de columnas (4)."_s);
     }
     QString catalog, schema, table, last;
-    const SQLWCHAR* catalogArg = restriction(restrictions, 0, catalog);
+    // On PostgreSQL the names the suite writes are the lower-case names the server keeps.
+    QStringList names = restrictions;
+    if (odbc.dialect == Dialect::PostgreSQL) {
+        for (qsizetype i = 1; i < names.size() && i <= 3; ++i) {
+            if (!names[i].trimmed().isEmpty() && (queryType == adSchemaColumns || i != 3))
+                names[i] = SqlDialect::catalogName(odbc.dialect, names[i]);
+        }
+    }
+    const SQLWCHAR* catalogArg = restriction(names, 0, catalog);
     // SQLite has one catalog per file, named after nothing the suite knows (it passes its
-    // database name): a catalog restriction would only ever find nothing.
-    if (odbc.dialect == Dialect::SQLite) catalogArg = nullptr;
-    const SQLWCHAR* schemaArg = restriction(restrictions, 1, schema);
-    const SQLWCHAR* tableArg = restriction(restrictions, 2, table);
-    const SQLWCHAR* lastArg = restriction(restrictions, 3, last);
+    // database name), and a PostgreSQL connection sees its own database only: a catalog
+    // restriction could only ever find nothing.
+    if (odbc.dialect == Dialect::SQLite || odbc.dialect == Dialect::PostgreSQL)
+        catalogArg = nullptr;
+    const SQLWCHAR* schemaArg = restriction(names, 1, schema);
+    const SQLWCHAR* tableArg = restriction(names, 2, table);
+    const SQLWCHAR* lastArg = restriction(names, 3, last);
     const auto length = [](const SQLWCHAR* arg) -> SQLSMALLINT { return arg ? SQL_NTS : 0; };
 
     OdbcHandle stmt = odbc.newStatement();

@@ -3,6 +3,7 @@
 #include "Dialect.h"
 #include "OdbcHandle.h"
 #include "ProviderError.h"
+#include "ProviderSettings.h"
 
 #include <QString>
 #include <vector>
@@ -26,7 +27,8 @@ struct OdbcConnection {
     QString driverVariable;   // the environment variable that names the driver
     Errors* errors = nullptr; // the owning connection's Errors collection
     long commandTimeout = 30;
-    int busyTimeoutSeconds = 5;
+    NewKey newKey = NewKey::ScopeIdentity;
+    int lockTimeoutSeconds = 5; // how long another session's lock is waited for
     bool inTransaction = false;
     bool getDataAnyColumn = false; // SQLGetData may read a column before a bound one
     bool getDataBound = false;     // SQLGetData may read a bound column (a truncated value whole)

@@ -47,7 +47,8 @@ QString RecordWriter::quoted(const QString& name) const {
         QString n = name;
         return u'[' + n.replace(u"]"_s, u"]]"_s) + u']';
     }
-    case Dialect::SQLite: {
+    case Dialect::SQLite:
+    case Dialect::PostgreSQL: {
         QString n = name;
         return u'"' + n.replace(u"\""_s, u"\"\""_s) + u'"';
     }
@@ -84,7 +85,9 @@ bool RecordWriter::comparable(long column) const {
     const long type = rows_.columns()[std::size_t(column)].type;
     // SQL Server cannot compare text, ntext or image with "=", nor Oracle a CLOB: such fields are
     // located by the key alone, as ADO does.
-    if (c_.dialect != Dialect::SQLite && isLongOrBinary(type)) return false;
+    const bool comparesLongText =
+        c_.dialect == Dialect::SQLite || c_.dialect == Dialect::PostgreSQL;
+    if (!comparesLongText && isLongOrBinary(type)) return false;
     return type != adBinary && type != adVarBinary && type != adLongVarBinary;
 }
 
@@ -206,7 +209,18 @@ long RecordWriter::run(const QString& sql, StatementParameters& params, Variant*
     if (c_.check(SQLExecute(stmt.get()), stmt, OdbcAccept::SuccessOrNoData)) {
         c_.check(SQLRowCount(stmt.get(), &count), stmt);
     }
-    if (generatedKey && c_.dialect == Dialect::SqlServer) {
+    if (generatedKey && c_.newKey == NewKey::Returning) {
+        // INSERT ... RETURNING answers with the new row's key as its result.
+        SQLSMALLINT columns = 0;
+        c_.check(SQLNumResultCols(stmt.get(), &columns), stmt);
+        if (columns > 0 && c_.check(SQLFetch(stmt.get()), stmt, OdbcAccept::SuccessOrNoData)) {
+            SQLBIGINT key = 0;
+            SQLLEN indicator = 0;
+            c_.check(SQLGetData(stmt.get(), 1, SQL_C_SBIGINT, &key, sizeof key, &indicator), stmt);
+            if (indicator != SQL_NULL_DATA) *generatedKey = Variant(static_cast<long long>(key));
+        }
+    }
+    if (generatedKey && c_.newKey == NewKey::ScopeIdentity) {
         // The key query follows the INSERT in the same batch (SCOPE_IDENTITY only sees its own
         // batch): its result comes after the INSERT's count.
         while (c_.check(SQLMoreResults(stmt.get()), stmt, OdbcAccept::SuccessOrNoData)) {
@@ -286,7 +300,8 @@ RecordWriter::GeneratedKey RecordWriter::insert(const std::vector<Variant>& valu
         return !set[std::size_t(column)] || v.isNull() || v.isEmpty();
     };
     // A Null key (or identity column) is the database's to fill: leaving it out of the INSERT
-    // lets SQLite number the row and keeps SQL Server from refusing an identity value.
+    // lets SQLite number the row, PostgreSQL take its default (the identity or sequence) and
+    // keeps SQL Server from refusing an identity value.
     const bool keyFromDatabase = singleIntegerKey && givenNull(keys[0]);
 
     StatementParameters params(c_);
@@ -303,13 +318,15 @@ RecordWriter::GeneratedKey RecordWriter::insert(const std::vector<Variant>& valu
     sql += names.isEmpty()
                ? u" DEFAULT VALUES"_s
                : u" ("_s + names.join(u", "_s) + u") VALUES ("_s + marks.join(u", "_s) + u')';
-    if (keyFromDatabase && c_.dialect == Dialect::SqlServer)
+    if (keyFromDatabase && c_.newKey == NewKey::ScopeIdentity)
         sql += u"; SELECT CAST(SCOPE_IDENTITY() AS bigint)"_s;
+    if (keyFromDatabase && c_.newKey == NewKey::Returning)
+        sql += u" RETURNING "_s + quoted(columnName(keys[0]));
 
     WriteTransaction transaction(c_);
     Variant key;
     run(sql, params, keyFromDatabase ? &key : nullptr);
-    if (keyFromDatabase && c_.dialect == Dialect::SQLite) {
+    if (keyFromDatabase && c_.newKey == NewKey::Rowid) {
         // The key of the row just inserted, read from the row itself: last_insert_rowid() is the
         // key only when the key column is the table's rowid ("integer primary key").
         const QString keySql = u"SELECT "_s + quoted(columnName(keys[0])) + u" FROM "_s +

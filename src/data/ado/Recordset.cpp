@@ -7,6 +7,7 @@
 #include "RecordWriter.h"
 #include "RecordsetImpl.h"
 #include "ResultReader.h"
+#include "SqlDialect.h"
 #include "shared/RuntimeError.h"
 
 #include <QRegularExpression>
@@ -19,26 +20,18 @@ namespace {
 
 const QString recordsetSource = u"ADODB.Recordset"_s;
 
-QString unquoteName(QString part) {
-    part = part.trimmed();
-    if (part.size() >= 2 && ((part.startsWith(u'[') && part.endsWith(u']')) ||
-                             (part.startsWith(u'"') && part.endsWith(u'"')))) {
-        part = part.mid(1, part.size() - 2);
-    }
-    return part;
-}
-
 // The table of a one-table "SELECT ... FROM table [alias] [WHERE|ORDER BY|...]", for drivers that
 // do not name the base table of their columns (FreeTDS without browse information).
-void parseSimpleTable(const QString& sql, QString& table, QString& schema) {
+void parseSimpleTable(const QString& sql, Dialect dialect, QString& table, QString& schema) {
     static const QRegularExpression simple(
         uR"(^\s*select\s.+?\sfrom\s+([\w.\[\]"$#@]+)(?:\s+(?:as\s+)?(?!(?:where|order|group|having|limit|join|inner|left|right|full|cross|union)\b)\w+)?\s*(?:(?:where|order|group|having|limit)\b.*)?;?\s*$)"_s,
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
     const QRegularExpressionMatch m = simple.match(sql);
     if (!m.hasMatch()) return;
     const QStringList parts = m.captured(1).split(u'.');
-    table = unquoteName(parts.last());
-    schema = parts.size() >= 2 ? unquoteName(parts[parts.size() - 2]) : QString();
+    table = SqlDialect::catalogName(dialect, parts.last());
+    schema =
+        parts.size() >= 2 ? SqlDialect::catalogName(dialect, parts[parts.size() - 2]) : QString();
 }
 
 } // namespace
@@ -129,7 +122,7 @@ void Recordset::Open(const QString& source, Connection& activeConnection, long c
     if (rows->columnCount() == 0) return;
 
     QString table, schema;
-    parseSimpleTable(sql, table, schema);
+    parseSimpleTable(sql, activeConnection.dialect(), table, schema);
     d->adopt(std::move(rows), &activeConnection, source, lockType);
     d->table = table;
     d->schema = schema;
