@@ -117,6 +117,7 @@ QString postgresOdbcString(const AdoConnectionString& parsed, ProviderSettings& 
         // texts rather than cut at a guessed size.
         {u"BoolsAsChar"_s, u"0"_s},
         {u"UnknownsAsLongVarchar"_s, u"1"_s},
+        {u"MaxVarcharSize"_s, u"65535"_s},
     };
     QStringList ours =
         postgresServerKeys + postgresDatabaseKeys + postgresUserKeys + postgresPasswordKeys;
