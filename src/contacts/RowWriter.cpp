@@ -6,9 +6,11 @@
 #include "FlexGrid.h"
 #include "GridSource.h"
 #include "data/DB_Dll.h"
+#include "data/ado/AdoTypes.h"
 #include "data/SqlHelpers.h"
 #include "shared/Procedure.h"
 #include "shared/Prompts.h"
+#include "shared/RuntimeError.h"
 #include "shared/Util.h"
 #include "startup/ModGlobal.h"
 
@@ -83,7 +85,17 @@ bool RowWriter::writeExisting(int row) {
         return cancel();
     });
     QString sql = sentenciaRegistro(state_.RecordSource, grid_.TextMatrix(row, 0));
-    p.step([&] { db_.AbrirRecordset(sql, *registro_, {}, ado::adOpenDynamic, ado::adLockOptimistic, -1, true); });
+    p.step([&] {
+        db_.AbrirRecordset(sql, *registro_, {}, ado::adOpenDynamic, ado::adLockOptimistic, -1, true);
+        // Another operator deleted the record since the grid was read.
+        if (registro_->State() == ado::adStateOpen && registro_->Eof()) {
+            raiseError(ado::adErrRowNotFound,
+                       QStringLiteral("El registro %1 ya no está en la base de datos: otro operador lo eliminó. "
+                                      "Lo que escribió sigue en la grilla.")
+                           .arg(grid_.TextMatrix(row, 0).trimmed()),
+                       QStringLiteral("GrabaRegistro"));
+        }
+    });
     if (p.left()) return false;
     inFields = true;
     for (int c : changed) {

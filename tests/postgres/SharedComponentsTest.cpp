@@ -25,7 +25,9 @@ namespace {
 const QString database = QStringLiteral("compartidos");
 
 struct SharedComponents : ::testing::Test {
-    static void SetUpTestSuite() { postgres().createDatabase(database, PostgresServer::demoScript()); }
+    static void SetUpTestSuite() {
+        postgres().createDatabase(database, PostgresServer::demoScript());
+    }
     QTemporaryDir programDir;
 
     void SetUp() override {
@@ -50,16 +52,19 @@ struct SharedComponents : ::testing::Test {
 TEST_F(SharedComponents, StartUpReadsTheAdministratorMarkAndTheConfiguration) {
     DB_Dll& db = start();
     ASSERT_TRUE(db.gOpenFlag);
-    EXPECT_EQ(db.gConnString, QStringLiteral("Provider=PostgreSQL;Server=127.0.0.1;Port=%1;Database=%2;Uid=admin;Pwd=%3;")
-                                  .arg(postgres().port())
-                                  .arg(database, PostgresServer::password()));
+    EXPECT_EQ(
+        db.gConnString,
+        QStringLiteral("Provider=PostgreSQL;Server=127.0.0.1;Port=%1;Database=%2;Uid=admin;Pwd=%3;")
+            .arg(postgres().port())
+            .arg(database, PostgresServer::password()));
     EXPECT_EQ(db.gServidor, QStringLiteral("127.0.0.1:%1").arg(postgres().port()));
     EXPECT_TRUE(db.gEsAdmin);
     QString aux;
     EXPECT_EQ(ModGlobal::LeerConfiguracion(QStringLiteral("PERIODO"), aux), QStringLiteral("2026"));
     EXPECT_EQ(ModGlobal::LeerConfiguracion(QStringLiteral("NoHay"), aux), QStringLiteral(" "));
     // The default masks were written on the first start.
-    EXPECT_TRUE(QFileInfo::exists(QDir(programDir.path()).filePath(QStringLiteral("consultas.qln"))));
+    EXPECT_TRUE(
+        QFileInfo::exists(QDir(programDir.path()).filePath(QStringLiteral("consultas.qln"))));
 
     // An operator who is no administrator: the mark says so.
     EXPECT_FALSE(start(QStringLiteral("operador")).gEsAdmin);
@@ -68,39 +73,47 @@ TEST_F(SharedComponents, StartUpReadsTheAdministratorMarkAndTheConfiguration) {
 TEST_F(SharedComponents, ValueLookupsAndSchemaHelpers) {
     DB_Dll& db = start();
     ASSERT_TRUE(db.gOpenFlag);
-    EXPECT_EQ(db.BuscaMaximo(QStringLiteral("MA_contactos"), QStringLiteral("id")).toDouble(), 320.0);
+    EXPECT_EQ(db.BuscaMaximo(QStringLiteral("MA_contactos"), QStringLiteral("id")).toDouble(),
+              320.0);
     EXPECT_EQ(db.BuscaMinimo(QStringLiteral("MA_ARTICULOS"), QStringLiteral("PRECIO1"), {},
                              QStringLiteral("IDRUBRO = 1"))
                   .toDouble(),
               1.0);
-    EXPECT_EQ(db.BuscaUltimoCodigo(QStringLiteral("V_TA_VENDEDORES"), QStringLiteral("IDVENDEDOR"), 3, QString())
+    EXPECT_EQ(db.BuscaUltimoCodigo(QStringLiteral("V_TA_VENDEDORES"), QStringLiteral("IDVENDEDOR"),
+                                   3, QString())
                   .toDouble(),
               3.0);
     // Texts (trimmed or not), numbers and dates, each in the form its type asks for.
-    EXPECT_TRUE(db.ExisteEnTabla(QStringLiteral("VT_CLIENTES"), QStringLiteral(" C002 "), QStringLiteral("CODIGO")));
-    EXPECT_FALSE(db.ExisteEnTablaST(QStringLiteral("VT_CLIENTES"), QStringLiteral(" C002 "), QStringLiteral("CODIGO")));
+    EXPECT_TRUE(db.ExisteEnTabla(QStringLiteral("VT_CLIENTES"), QStringLiteral(" C002 "),
+                                 QStringLiteral("CODIGO")));
+    EXPECT_FALSE(db.ExisteEnTablaST(QStringLiteral("VT_CLIENTES"), QStringLiteral(" C002 "),
+                                    QStringLiteral("CODIGO")));
     EXPECT_FALSE(db.ExisteEnTabla(QStringLiteral("VT_CLIENTES"), QStringLiteral("x' OR '1'='1"),
                                   QStringLiteral("CODIGO")));
-    EXPECT_TRUE(db.ExisteEnTabla(QStringLiteral("MA_contactos"), QStringLiteral("320"), QStringLiteral("id"), nullptr, 3));
+    EXPECT_TRUE(db.ExisteEnTabla(QStringLiteral("MA_contactos"), QStringLiteral("320"),
+                                 QStringLiteral("id"), nullptr, 3));
     EXPECT_EQ(db.DatosTabla(QStringLiteral("MA_contactos"), QStringLiteral("03/04/2005"),
                             QStringLiteral("Nombre_y_Apellido"), QStringLiteral("FechaAlta"), 7,
                             QStringLiteral("id > 9")),
-              db.DatosTabla(QStringLiteral("MA_contactos"), QStringLiteral("10"), QStringLiteral("Nombre_y_Apellido"),
-                            QStringLiteral("id"), 3));
-    EXPECT_EQ(db.DatosTabla(QStringLiteral("ta_usuarios"), QStringLiteral("juan"), QStringLiteral("UNegocio"),
-                            QStringLiteral("nombre")),
+              db.DatosTabla(QStringLiteral("MA_contactos"), QStringLiteral("10"),
+                            QStringLiteral("Nombre_y_Apellido"), QStringLiteral("id"), 3));
+    EXPECT_EQ(db.DatosTabla(QStringLiteral("ta_usuarios"), QStringLiteral("juan"),
+                            QStringLiteral("UNegocio"), QStringLiteral("nombre")),
               QStringLiteral("  2"));
 
     EXPECT_TRUE(db.ExisteTablaDB(QStringLiteral("MA_contactos")));
     EXPECT_TRUE(db.ExisteTablaDB(QStringLiteral("V_MA_ARTICULOS"))); // a view
     EXPECT_FALSE(db.ExisteTablaDB(QStringLiteral("MA_inexistente")));
-    EXPECT_TRUE(db.ExisteCampoDB(QStringLiteral("MA_contactos"), QStringLiteral("Nombre_y_Apellido")));
+    EXPECT_TRUE(
+        db.ExisteCampoDB(QStringLiteral("MA_contactos"), QStringLiteral("Nombre_y_Apellido")));
     EXPECT_FALSE(db.ExisteCampoDB(QStringLiteral("MA_contactos"), QStringLiteral("Apodo")));
     // A missing column is added with the suite's own statement.
-    db.VerCampoDB(QStringLiteral("MA_contactos"), QStringLiteral("Apodo"), true, QStringLiteral("varchar(20)"), true,
-                  Variant(QStringLiteral("'-'")));
+    db.VerCampoDB(QStringLiteral("MA_contactos"), QStringLiteral("Apodo"), true,
+                  QStringLiteral("varchar(20)"), true, Variant(QStringLiteral("'-'")));
     EXPECT_TRUE(db.ExisteCampoDB(QStringLiteral("MA_contactos"), QStringLiteral("Apodo")));
-    EXPECT_EQ(postgres().psql(database, QStringLiteral("SELECT apodo FROM ma_contactos WHERE id = 1")), QStringLiteral("-"));
+    EXPECT_EQ(
+        postgres().psql(database, QStringLiteral("SELECT apodo FROM ma_contactos WHERE id = 1")),
+        QStringLiteral("-"));
     postgres().psql(database, QStringLiteral("ALTER TABLE ma_contactos DROP COLUMN apodo"));
 }
 
@@ -138,8 +151,9 @@ TEST_F(SharedComponents, TheLookupDialogsStatementsRunOnTheServer) {
         t->CmbSearch(0)->setEditText(QStringLiteral("Martillos"));
         QTest::mouseClick(t->CmdAceptar(), Qt::LeftButton);
     });
-    c.ConsultaSearch(QStringLiteral("SELECT IDFAMILIA, DESCRIPCION FROM V_TA_FAMILIAS ORDER BY IDFAMILIA"), nullptr, {},
-                     nullptr, nullptr, {}, true);
+    c.ConsultaSearch(
+        QStringLiteral("SELECT IDFAMILIA, DESCRIPCION FROM V_TA_FAMILIAS ORDER BY IDFAMILIA"),
+        nullptr, {}, nullptr, nullptr, {}, true);
     EXPECT_EQ(c.ValorDevuelto.toString(), QStringLiteral("0202"));
 }
 

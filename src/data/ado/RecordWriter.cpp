@@ -116,6 +116,42 @@ QString RecordWriter::commonTable(const std::vector<long>& columns, QString& sch
     return table;
 }
 
+QStringList RecordWriter::primaryKeyNames(const OdbcConnection& connection, const QString& table,
+                                          const QString& schema) {
+    QStringList names;
+    OdbcHandle stmt = connection.newStatement();
+    const QString schemaArg = connection.dialect == Dialect::SQLite ? QString() : schema;
+    const bool answered = connection.check(
+        SQLPrimaryKeysW(stmt.get(), nullptr, 0, schemaArg.isEmpty() ? nullptr : wide(schemaArg),
+                        schemaArg.isEmpty() ? 0 : SQL_NTS, wide(table), SQL_NTS),
+        stmt, OdbcAccept::Optional);
+    if (!answered) return names;
+    // COLUMN_NAME is the fourth column, KEY_SEQ the fifth.
+    std::vector<std::pair<long, QString>> named;
+    for (;;) {
+        if (!connection.check(SQLFetch(stmt.get()), stmt, OdbcAccept::SuccessOrNoData)) break;
+        SQLWCHAR name[256] = {};
+        SQLLEN nameLength = 0;
+        SQLINTEGER sequence = 0;
+        SQLLEN sequenceLength = 0;
+        connection.check(SQLGetData(stmt.get(), 4, SQL_C_WCHAR, name, sizeof name, &nameLength),
+                         stmt);
+        connection.check(
+            SQLGetData(stmt.get(), 5, SQL_C_SLONG, &sequence, sizeof sequence, &sequenceLength),
+            stmt);
+        if (nameLength == SQL_NULL_DATA) continue;
+        const qsizetype length = std::min<qsizetype>(nameLength / qsizetype(sizeof(SQLWCHAR)), 255);
+        named.emplace_back(long(sequence),
+                           QString::fromUtf16(reinterpret_cast<const char16_t*>(name),
+                                              std::max<qsizetype>(length, 0)));
+    }
+    std::sort(named.begin(), named.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& entry : named)
+        names << entry.second;
+    return names;
+}
+
 std::vector<long> RecordWriter::keyColumns(const QString& table, const QString& schema,
                                            bool required) {
     if (!keysTable_.isEmpty() && keysTable_.compare(table, Qt::CaseInsensitive) == 0) return keys_;
@@ -130,42 +166,13 @@ std::vector<long> RecordWriter::keyColumns(const QString& table, const QString& 
         return -1;
     };
 
-    OdbcHandle stmt = c_.newStatement();
-    const QString schemaArg = c_.dialect == Dialect::SQLite ? QString() : schema;
-    const bool answered = c_.check(
-        SQLPrimaryKeysW(stmt.get(), nullptr, 0, schemaArg.isEmpty() ? nullptr : wide(schemaArg),
-                        schemaArg.isEmpty() ? 0 : SQL_NTS, wide(table), SQL_NTS),
-        stmt, OdbcAccept::Optional);
-    if (answered) {
-        // COLUMN_NAME is the fourth column, KEY_SEQ the fifth.
-        std::vector<std::pair<long, QString>> named;
-        for (;;) {
-            if (!c_.check(SQLFetch(stmt.get()), stmt, OdbcAccept::SuccessOrNoData)) break;
-            SQLWCHAR name[256] = {};
-            SQLLEN nameLength = 0;
-            SQLINTEGER sequence = 0;
-            SQLLEN sequenceLength = 0;
-            c_.check(SQLGetData(stmt.get(), 4, SQL_C_WCHAR, name, sizeof name, &nameLength), stmt);
-            c_.check(
-                SQLGetData(stmt.get(), 5, SQL_C_SLONG, &sequence, sizeof sequence, &sequenceLength),
-                stmt);
-            if (nameLength == SQL_NULL_DATA) continue;
-            const qsizetype length =
-                std::min<qsizetype>(nameLength / qsizetype(sizeof(SQLWCHAR)), 255);
-            named.emplace_back(long(sequence),
-                               QString::fromUtf16(reinterpret_cast<const char16_t*>(name),
-                                                  std::max<qsizetype>(length, 0)));
+    for (const QString& name : primaryKeyNames(c_, table, schema)) {
+        const long column = columnOf(name);
+        if (column < 0) {
+            keys.clear();
+            break;
         }
-        std::sort(named.begin(), named.end(),
-                  [](const auto& a, const auto& b) { return a.first < b.first; });
-        for (const auto& [sequence, name] : named) {
-            const long column = columnOf(name);
-            if (column < 0) {
-                keys.clear();
-                break;
-            }
-            keys.push_back(column);
-        }
+        keys.push_back(column);
     }
     if (keys.empty()) {
         const long id = columnOf(u"id"_s);
@@ -198,7 +205,13 @@ QString RecordWriter::criterion(long column, const Variant& original,
                           : name + u" IS NULL"_s;
     }
     params.add(info, original);
-    return sqliteDate ? u"julianday(%1) = julianday(?)"_s.arg(name) : name + u" = ?"_s;
+    if (sqliteDate) return u"julianday(%1) = julianday(?)"_s.arg(name);
+    // A numeric was read as the double nearest to it, which is what PostgreSQL's own cast gives:
+    // compared as doubles, the row is found whatever the numeric's precision.
+    if (c_.dialect == Dialect::PostgreSQL &&
+        RowStore::kindOf(info.type) == RowStore::CellKind::Double)
+        return name + u" = CAST(? AS double precision)"_s;
+    return name + u" = ?"_s;
 }
 
 long RecordWriter::run(const QString& sql, StatementParameters& params, Variant* generatedKey) {

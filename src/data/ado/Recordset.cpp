@@ -104,7 +104,21 @@ void Recordset::Open(const QString& source, Connection& activeConnection, long c
     if (d->open) raiseAdoError(adErrObjectOpen, recordsetSource);
     OdbcConnection* odbc = activeConnection.odbc();
     if (!odbc) raiseAdoError(adErrObjectClosed, recordsetSource, u"La conexión no está abierta."_s);
-    const QString sql = activeConnection.toDriverSql(Impl::commandText(source, options));
+    QString text = Impl::commandText(source, options);
+    const long command =
+        options == adCmdUnspecified ? adCmdUnspecified : (options & ~long(adExecuteNoRecords));
+    if (odbc->dialect == Dialect::PostgreSQL &&
+        (command == adCmdTable || command == adCmdTableDirect)) {
+        // A whole table comes in the order of its key, as a clustered table does from SQL Server
+        // and a rowid table from SQLite: the server's own order is where each row was last
+        // written, so a row would move to the end at the next reload after every edit.
+        QStringList keys = RecordWriter::primaryKeyNames(
+            *odbc, SqlDialect::catalogName(odbc->dialect, source.trimmed().section(u'.', -1)), {});
+        for (QString& key : keys)
+            key = u'"' + key.replace(u"\""_s, u"\"\""_s) + u'"';
+        if (!keys.isEmpty()) text += u" ORDER BY "_s + keys.join(u", "_s);
+    }
+    const QString sql = activeConnection.toDriverSql(text);
     // Forward-only and read-only on the driver's side whatever the recordset will allow: the
     // rows are all read now, and that is the statement SQLite's driver streams instead of loading
     // the whole result first.

@@ -100,7 +100,8 @@ TEST(ProviderSettings, OracleSqliteAndUnknownProviders) {
 
 TEST(ProviderSettings, PostgresStreamsThroughACursorAndReadsItsPortEitherWay) {
     const QString streaming =
-        QStringLiteral("UseDeclareFetch=1;Fetch=10000;BoolsAsChar=0;UnknownsAsLongVarchar=1;");
+        QStringLiteral("UseDeclareFetch=1;Fetch=10000;BoolsAsChar=0;UnknownsAsLongVarchar=1;"
+                       "MaxVarcharSize=65535;");
     ProviderSettings s = ProviderSettings::resolve(QStringLiteral(
         "Provider=PostgreSQL;Server=db.local;Port=5433;Database=ventas;Uid=juan;Pwd={p;w};"));
     EXPECT_EQ(s.dialect, ado::Dialect::PostgreSQL);
