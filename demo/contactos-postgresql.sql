@@ -41,7 +41,7 @@ INSERT INTO localidades (v) VALUES ('Córdoba'), ('Rosario'), ('Mendoza'), ('San
     ('Posadas'), ('Río Cuarto'), ('Villa María'), ('Ushuaia');
 
 -- bench/ makes its databases from this script with another count in the next line.
-WITH seq(i) AS (SELECT generate_series(1, 320))
+WITH seq(i) AS (SELECT generate_series(1, 320)::bigint)
 INSERT INTO MA_contactos (id, Nombre_y_Apellido, Domicilio, Localidad, Telefono, Email,
                           Observaciones, Notas, FechaAlta, Saldo, Credito, Activo)
 SELECT i,
@@ -59,9 +59,9 @@ SELECT i,
                               || 'en que no atiende. Pidió factura con el domicilio fiscal nuevo.'
             WHEN i % 4 = 1 THEN NULL ELSE '' END,
        CASE WHEN i % 10 = 0 THEN 'Notas largas del contacto ' || i || ': ' || repeat('-', 200) ELSE NULL END,
-       CASE WHEN i % 23 = 0 THEN NULL ELSE date '2005-04-03' + (i * 53) % 6000 END,
-       CASE WHEN i % 19 = 0 THEN NULL ELSE ((i::bigint * 7331) % 2000000) / 100.0 - 3000 END,
-       ((i::bigint * 131) % 50000) / 100.0,
+       CASE WHEN i % 23 = 0 THEN NULL ELSE date '2005-04-03' + ((i * 53) % 6000)::integer END,
+       CASE WHEN i % 19 = 0 THEN NULL ELSE ((i * 7331) % 2000000) / 100.0 - 3000 END,
+       ((i * 131) % 50000) / 100.0,
        i % 7 <> 0
 FROM seq;
 -- The next new contact gets the key after the last one loaded.

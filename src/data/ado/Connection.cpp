@@ -11,6 +11,7 @@
 #include "shared/RuntimeError.h"
 
 #include <QFileInfo>
+#include <langinfo.h>
 #include <sqlucode.h>
 
 using namespace Qt::StringLiterals;
@@ -31,6 +32,19 @@ bool driverMissing(const std::vector<ProviderError>& records) {
             return true;
     }
     return false;
+}
+
+// Whether the driver gives a text asked for as SQL_C_CHAR in UTF-8. SQLite's always does.
+// PostgreSQL's Unicode driver gives it in the encoding of the program's locale as it stands when
+// the connection opens: UTF-8 under the operators' locales (es_AR.UTF-8), but not under "C",
+// where anything beyond ASCII would be lost.
+bool textsInUtf8(const ProviderSettings& settings) {
+    if (settings.dialect == Dialect::SQLite) return true;
+    if (settings.dialect != Dialect::PostgreSQL ||
+        !settings.driver.contains(u"Unicode"_s, Qt::CaseInsensitive))
+        return false;
+    const char* codeset = nl_langinfo(CODESET);
+    return codeset && (qstricmp(codeset, "UTF-8") == 0 || qstricmp(codeset, "UTF8") == 0);
 }
 
 const SQLWCHAR* restriction(const QStringList& list, int index, QString& holder) {
@@ -160,6 +174,7 @@ void Connection::Open(const QString& connectionString, const QString& user, cons
         odbc->getDataBound = (extensions & SQL_GD_BOUND) != 0;
     }
 
+    odbc->textsInUtf8 = textsInUtf8(settings);
     if (settings.dialect == Dialect::SQLite) {
         // The driver opens any file without reading it: a file that is no database, or one
         // locked by another process, would only show at the first statement. Reading the

@@ -32,6 +32,7 @@ struct OdbcConnection {
     bool inTransaction = false;
     bool getDataAnyColumn = false; // SQLGetData may read a column before a bound one
     bool getDataBound = false;     // SQLGetData may read a bound column (a truncated value whole)
+    bool textsInUtf8 = false;      // a text asked for as SQL_C_CHAR comes in UTF-8
 
     // The checked wrapper: returns true on success, false on SQL_NO_DATA when `accept` allows it.
     // On a failure every diagnostic record of `handle` becomes a ProviderError; the Errors
