@@ -1,6 +1,7 @@
 #include "PostgresBench.h"
 
 #include "BenchRun.h"
+#include "data/ado/ProviderSettings.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,6 +17,7 @@ using namespace BenchRun;
 namespace {
 
 const QString sourceDir = QStringLiteral(CONTACTOS_SOURCE_DIR);
+const QString toolDir = QStringLiteral(CONTACTOS_BENCH_TOOL_DIR);
 // The folder of the running server, for the exit handler.
 QString serverFolder;
 
@@ -117,8 +119,13 @@ int postgresBench(const QString& self, const std::vector<long>& sizes, int runs,
             u"@Server=PG:127.0.0.1:%1;@DbName=%2;@Usuario=admin;@Password=demo;"_s.arg(server.port,
                                                                                        name);
         dataMb = dataBytes(server, name) / 1048576.0;
+        // psqlODBC alone, with the settings the program gives it, on the program's statement.
+        const QString odbc = ado::ProviderSettings::resolve(
+                                 ado::ProviderSettings::postgresConnectionString(
+                                     u"127.0.0.1:"_s + server.port, name, u"admin"_s, u"demo"_s))
+                                 .odbcString;
         std::vector<Figures> loads;
-        std::vector<double> copySame, copyTable;
+        std::vector<double> copySame, copyTable, driver;
         for (int i = 0; i < runs; ++i) {
             std::fprintf(stderr, "  PostgreSQL, %ld rows, run %d of %d\n", size, i + 1, runs);
             loads.push_back(parse(run(self, {u"--child"_s, u"load"_s, parameters}).output));
@@ -129,6 +136,9 @@ int postgresBench(const QString& self, const std::vector<long>& sizes, int runs,
                         << u"-c"_s << u"COPY (SELECT * FROM MA_contactos ORDER BY id) TO STDOUT"_s,
                     true)
                     .wallMs);
+            driver.push_back(run(toolDir + u"/driver_fetch"_s,
+                                 {odbc, u"SELECT * FROM MA_contactos ORDER BY \"id\""_s})
+                                 .wallMs);
             copyTable.push_back(
                 run(u"psql"_s, server.psql(name) << u"-c"_s << u"COPY MA_contactos TO STDOUT"_s,
                     true)
@@ -145,6 +155,8 @@ int postgresBench(const QString& self, const std::vector<long>& sizes, int runs,
                     "ratio");
         line("load, ms", loadMs, copyMs, "psql COPY, same query");
         line("load, ms (vs the table's COPY)", loadMs, median(copyTable), "psql COPY of the table");
+        line("load, ms (vs the driver alone)", loadMs, median(driver), "psqlODBC alone");
+        line("the driver alone, ms", median(driver), copyMs, "psql COPY, same query");
         line("load peak memory (VmHWM), MB", peakMb, dataMb, "table data");
     }
     std::printf("\nGoals, at %ld rows%s:\n", rows,

@@ -450,7 +450,9 @@ std::shared_ptr<RowStore> ResultReader::readAll(const OdbcHandle& stmt, bool typ
         if (utf8Texts && p.kind == RowStore::CellKind::Text) {
             p.cType = SQL_C_CHAR;
             p.utf8 = true;
-        } else if (utf8Texts) {
+        } else if (utf8Texts && c_.dialect == Dialect::SQLite) {
+            // SQLite keeps numbers and dates as it reads them; PostgreSQL's driver would parse
+            // and print them again to give them as text, so it gives them in their own types.
             p.asText = p.cType != SQL_C_CHAR; // money already comes as text
         }
         // Columns after a long one can only be bound when the driver lets SQLGetData read a
