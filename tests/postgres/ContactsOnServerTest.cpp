@@ -229,6 +229,9 @@ TEST_F(ContactsOnServer, ARowLockedByAnotherOperatorIsWaitedForABoundedTime) {
     OperatorWhoActsFirst operatorAndOther(operatorAnswers, [&](const RuntimeError& e) {
         waitedMs = waited.elapsed();
         message = e.description();
+        // The server's own code stays with the connection's errors, under the Spanish words.
+        const ado::Errors& errors = ModGlobal::gDB().gCnn().Errors();
+        EXPECT_TRUE(errors.Count() > 0 && errors.Item(0).SQLState == QStringLiteral("55P03"));
         // The row is still pending, its text in the grid; the other operator then lets go.
         EXPECT_EQ(w->state.gFilaPendiente, 3);
         EXPECT_EQ(grid().TextMatrix(3, 1), QStringLiteral("Carolina"));

@@ -134,6 +134,23 @@ TEST_F(PostgresProvider, SuiteStatementsRunThroughTheDialectStep) {
     EXPECT_EQ(affected, 8);
 }
 
+TEST_F(PostgresProvider, ALockedRowIsWaitedForABoundedTime) {
+    // Unless the server sets a lock time-out for the user or the database, the connection's own.
+    EXPECT_EQ(first(QStringLiteral("SHOW lock_timeout")).toString(), QStringLiteral("5s"));
+    ado::Connection shorter;
+    shorter.Open(postgres().connectionString(demo) + QStringLiteral("Lock Timeout=2;"));
+    ado::Recordset rs;
+    rs.Open(QStringLiteral("SHOW lock_timeout"), shorter, ado::adOpenStatic, ado::adLockReadOnly);
+    EXPECT_EQ(rs.Fields(0).Value().toString(), QStringLiteral("2s"));
+    postgres().psql(demo, QStringLiteral("ALTER ROLE operador SET lock_timeout = '750ms'"));
+    ado::Connection operador;
+    operador.Open(postgres().connectionString(demo, QStringLiteral("operador")));
+    rs.Close();
+    rs.Open(QStringLiteral("SHOW lock_timeout"), operador, ado::adOpenStatic, ado::adLockReadOnly);
+    EXPECT_EQ(rs.Fields(0).Value().toString(), QStringLiteral("750ms"));
+    postgres().psql(demo, QStringLiteral("ALTER ROLE operador RESET lock_timeout"));
+}
+
 TEST_F(PostgresProvider, ErrorsKeepTheServersStateAndCode) {
     const RuntimeError missing = errorOf([&] { first(QStringLiteral("SELECT * FROM no_existe")); });
     EXPECT_EQ(missing.number(), ado::adErrNoSuchTable);

@@ -113,8 +113,9 @@ QString postgresOdbcString(const AdoConnectionString& parsed, ProviderSettings& 
         // rows at a time.
         {u"UseDeclareFetch"_s, u"1"_s},
         {u"Fetch"_s, QString::number(postgresFetchRows)},
-        // boolean as SQL_BIT (the driver's default says varchar), and texts of unknown type as long
-        // texts rather than cut at a guessed size.
+        // boolean as SQL_BIT (the driver's default says varchar); texts of unknown type, and a
+        // varchar without a size (which the driver would call 255 long), as long texts read
+        // whole rather than cut at a guessed size.
         {u"BoolsAsChar"_s, u"0"_s},
         {u"UnknownsAsLongVarchar"_s, u"1"_s},
         {u"MaxVarcharSize"_s, u"65535"_s},
@@ -145,9 +146,11 @@ QString ProviderSettings::postgresConnectionString(const QString& server, const 
                                                    const QString& user, const QString& password) {
     QString host, port;
     splitHostPort(server, host, port);
+    // A value with ";" goes in braces, which the string's reader takes whole.
     return u"Provider=PostgreSQL;Server="_s + host +
-           (port.isEmpty() ? QString() : u";Port="_s + port) + u";Database="_s + database +
-           u";Uid="_s + user + u";Pwd="_s + password + u';';
+           (port.isEmpty() ? QString() : u";Port="_s + port) + u";Database="_s +
+           odbcValue(database) + u";Uid="_s + odbcValue(user) + u";Pwd="_s + odbcValue(password) +
+           u';';
 }
 
 QString ProviderSettings::odbcValue(const QString& value) {
