@@ -118,8 +118,9 @@ struct Window {
         ModGlobal::setProgramFolder(programFolder);
         // A database file, or a parameter string of its own (a server's).
         ModGlobal::setCommandLine(
-            file.startsWith(u'@') ? file
-                                  : u"@Server=SQLITE;@DbName=%1;@Usuario=admin;@Password=;"_s.arg(file));
+            file.startsWith(u'@')
+                ? file
+                : u"@Server=SQLITE;@DbName=%1;@Usuario=admin;@Password=;"_s.arg(file));
         QElapsedTimer t;
         t.start();
         w = std::make_unique<FrmContactos>();

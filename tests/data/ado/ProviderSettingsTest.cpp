@@ -143,7 +143,8 @@ TEST(ProviderSettings, PostgresStreamsThroughACursorAndReadsItsPortEitherWay) {
                                                          QStringLiteral("p")),
               QStringLiteral("Provider=PostgreSQL;Server=srv;Database=db;Uid=u;Pwd=p;"));
     // A password typed with ";" in it reaches the driver whole.
-    const QString typed = ProviderSettings::postgresConnectionString(QStringLiteral("srv"), QStringLiteral("db"),
-                                                                     QStringLiteral("u"), QStringLiteral("a;b}c"));
-    EXPECT_TRUE(ProviderSettings::resolve(typed).odbcString.contains(QStringLiteral(";PWD={a;b}}c};")));
+    const QString typed = ProviderSettings::postgresConnectionString(
+        QStringLiteral("srv"), QStringLiteral("db"), QStringLiteral("u"), QStringLiteral("a;b}c"));
+    EXPECT_TRUE(
+        ProviderSettings::resolve(typed).odbcString.contains(QStringLiteral(";PWD={a;b}}c};")));
 }
