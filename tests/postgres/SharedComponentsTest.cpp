@@ -4,6 +4,7 @@
 #include "PostgresEnvironment.h"
 #include "QtPrinters.h"
 #include "data/DB_Dll.h"
+#include "data/frmAcceso.h"
 #include "lookup/Lib_ClsCons3.h"
 #include "lookup/Lib_FrmCons3.h"
 #include "lookup/Lib_FrmCons3Tree.h"
@@ -13,6 +14,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -68,6 +70,26 @@ TEST_F(SharedComponents, StartUpReadsTheAdministratorMarkAndTheConfiguration) {
 
     // An operator who is no administrator: the mark says so.
     EXPECT_FALSE(start(QStringLiteral("operador")).gEsAdmin);
+}
+
+TEST_F(SharedComponents, TheLoginDialogConnectsToAServerWithItsPort) {
+    ScriptedPrompts operatorAnswers;
+    operatorAnswers.dialog([](QDialog& d) {
+        auto& form = dynamic_cast<frmAcceso&>(d);
+        form.TxtServidor->setText(QStringLiteral("127.0.0.1:%1").arg(postgres().port()));
+        form.TxtDbName->setText(database);
+        form.TxtUserId->setText(QStringLiteral("admin"));
+        form.TxtUserPassword->setText(PostgresServer::password());
+        form.CboPlataformaDB->setCurrentIndex(3);
+        EXPECT_EQ(form.CboPlataformaDB->currentText(), QStringLiteral("PostgreSQL"));
+        QTest::mouseClick(form.bcAceptar, Qt::LeftButton);
+    });
+    DB_Dll dll;
+    dll.OpenServerADODB(true, 3, QString(), true);
+    ASSERT_TRUE(dll.gOpenFlag);
+    EXPECT_EQ(dll.gProveedor, QStringLiteral("PostgreSQL"));
+    EXPECT_EQ(dll.gCnn().State(), ado::adStateOpen);
+    EXPECT_TRUE(dll.gEsAdmin);
 }
 
 TEST_F(SharedComponents, ValueLookupsAndSchemaHelpers) {
