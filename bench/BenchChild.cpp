@@ -116,8 +116,11 @@ struct Window {
     // Start-up, Form_Load (data1.Refresh and the grid's load) and the first paint.
     double open(const QString& file, const QString& programFolder) {
         ModGlobal::setProgramFolder(programFolder);
+        // A database file, or a parameter string of its own (a server's).
         ModGlobal::setCommandLine(
-            u"@Server=SQLITE;@DbName=%1;@Usuario=admin;@Password=;"_s.arg(file));
+            file.startsWith(u'@')
+                ? file
+                : u"@Server=SQLITE;@DbName=%1;@Usuario=admin;@Password=;"_s.arg(file));
         QElapsedTimer t;
         t.start();
         w = std::make_unique<FrmContactos>();

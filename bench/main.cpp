@@ -3,9 +3,12 @@
 // beside the reference tools on the same files, and prints the figures, the ratios and the goals.
 //   contactos_bench [--rows "10000 100000 1000000"] [--runs 3] [--big-runs 3]
 //                   [--html-max-rows 1000000] [--data DIR]
+//   contactos_bench --postgres [--rows 1000000] [--runs 3] [--data DIR]   (the PostgreSQL road)
 // The HTML export runs in every run of the sizes up to --html-max-rows.
 //   contactos_bench --child load|html|full DATABASE        (one measuring run; prints "key value")
 #include "BenchChild.h"
+#include "BenchRun.h"
+#include "PostgresBench.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -22,74 +25,12 @@
 
 using namespace Qt::StringLiterals;
 
+using namespace BenchRun;
+
 namespace {
 
 const QString sourceDir = QStringLiteral(CONTACTOS_SOURCE_DIR);
 const QString toolDir = QStringLiteral(CONTACTOS_BENCH_TOOL_DIR);
-
-using Figures = QMap<QString, double>;
-
-[[noreturn]] void die(const QString& text) {
-    std::fprintf(stderr, "contactos_bench: %s\n", qPrintable(text));
-    std::exit(1);
-}
-
-struct Run {
-    QByteArray output;
-    double wallMs = 0;
-};
-
-// Runs a program to its end; its output is kept unless it goes to /dev/null.
-Run run(const QString& program, const QStringList& arguments, bool discardOutput = false,
-        const QString& inputFile = {}) {
-    QProcess p;
-    p.setProcessChannelMode(QProcess::SeparateChannels);
-    p.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
-    if (discardOutput) p.setStandardOutputFile(QProcess::nullDevice());
-    if (!inputFile.isEmpty()) p.setStandardInputFile(inputFile);
-    QElapsedTimer t;
-    t.start();
-    p.start(program, arguments);
-    if (!p.waitForStarted(-1)) die(program + u" does not start"_s);
-    p.waitForFinished(-1);
-    Run r;
-    r.wallMs = double(t.nsecsElapsed()) / 1e6;
-    const QByteArray err = p.readAllStandardError();
-    if (!err.isEmpty()) std::fprintf(stderr, "%s", err.constData());
-    if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
-        die(program + u" "_s + arguments.join(u' ') +
-            u" failed (exit code %1)"_s.arg(p.exitCode()));
-    if (!discardOutput) r.output = p.readAllStandardOutput();
-    return r;
-}
-
-Figures parse(const QByteArray& output) {
-    Figures f;
-    for (const QByteArray& line : output.split('\n')) {
-        const QList<QByteArray> parts = line.trimmed().split(' ');
-        if (parts.size() == 2) f[QString::fromLatin1(parts[0])] = parts[1].toDouble();
-    }
-    return f;
-}
-
-double median(std::vector<double> v) {
-    if (v.empty()) return 0;
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-// The median of each figure over several runs.
-Figures medians(const std::vector<Figures>& runs) {
-    Figures out;
-    if (runs.empty()) return out;
-    for (auto it = runs.front().cbegin(); it != runs.front().cend(); ++it) {
-        std::vector<double> v;
-        for (const Figures& f : runs)
-            v.push_back(f.value(it.key()));
-        out[it.key()] = median(v);
-    }
-    return out;
-}
 
 QString sqlite3() {
     return u"sqlite3"_s;
@@ -332,8 +273,13 @@ int main(int argc, char** argv) {
     int runs = 3, bigRuns = 3;
     long htmlMaxRows = 1000000;
     QString dataDir = QDir::currentPath() + u"/bench-data"_s;
+    bool postgres = false;
     while (!args.isEmpty()) {
         const QString a = args.takeFirst();
+        if (a == u"--postgres"_s) {
+            postgres = true;
+            continue;
+        }
         if (args.isEmpty()) die(u"no value after "_s + a);
         const QString v = args.takeFirst();
         if (a == u"--rows"_s)
@@ -350,6 +296,16 @@ int main(int argc, char** argv) {
             die(u"unknown option "_s + a);
     }
     QDir().mkpath(dataDir);
+
+    if (postgres) {
+        std::vector<long> counts;
+        for (const QString& r : rowsText.split(u' ', Qt::SkipEmptyParts)) {
+            if (r.toLong() <= 0) die(u"bad row count "_s + r);
+            counts.push_back(r.toLong());
+        }
+        std::sort(counts.begin(), counts.end());
+        return postgresBench(self, counts, runs, dataDir);
+    }
 
     std::vector<Size> sizes;
     for (const QString& r : rowsText.split(u' ', Qt::SkipEmptyParts)) {

@@ -6,9 +6,11 @@
 #include "FlexGrid.h"
 #include "GridSource.h"
 #include "data/DB_Dll.h"
+#include "data/ado/AdoTypes.h"
 #include "data/SqlHelpers.h"
 #include "shared/Procedure.h"
 #include "shared/Prompts.h"
+#include "shared/RuntimeError.h"
 #include "shared/Util.h"
 #include "startup/ModGlobal.h"
 
@@ -136,11 +138,12 @@ RowWriter::Outcome RowWriter::writeExisting(int row, std::vector<int>& refused,
         QString sql = sentenciaRegistro(state_.RecordSource, key);
         db_.AbrirRecordset(sql, *registro_, {}, ado::adOpenDynamic, ado::adLockOptimistic, -1,
                            true);
-        if (registro_->Eof()) {
+        if (registro_->State() == ado::adStateOpen && registro_->Eof()) {
             raiseError(
                 ado::adErrRowNotFound,
                 QStringLiteral(
-                    "El registro de id %1 ya no está en la base de datos: otro usuario lo eliminó.")
+                    "El registro %1 ya no está en la base de datos: otro operador lo eliminó. "
+                    "Lo que escribió sigue en la grilla.")
                     .arg(key.trimmed()),
                 state_.RecordSource);
         }

@@ -1,6 +1,7 @@
 #include "DB_Dll.h"
 
 #include "frmAcceso.h"
+#include "data/ado/ProviderSettings.h"
 #include "shared/Procedure.h"
 #include "shared/Prompts.h"
 
@@ -22,6 +23,9 @@ void DB_Dll::buildConnString() {
     } else if (gProveedor.compare(QStringLiteral("SQLite"), Qt::CaseInsensitive) == 0) {
         // The embedded engine: the database is a file.
         gConnString = QStringLiteral("Provider=SQLite;Data Source=") + gDbName + u';';
+    } else if (gProveedor.compare(QStringLiteral("PostgreSQL"), Qt::CaseInsensitive) == 0) {
+        // A networked server: the server text may carry the port ("host:5433").
+        gConnString = ado::ProviderSettings::postgresConnectionString(gServidor, gDbName, gUsuario, gUserPassWord);
     } else {
         gConnString = QStringLiteral("PROVIDER=") + gProveedor + u';' + QStringLiteral("Server=") + gServidor + u';' +
                       QStringLiteral("Database =") + gDbName + u';' + QStringLiteral("UId=") + gUsuario + u';' +
@@ -48,6 +52,7 @@ bool DB_Dll::askConnectionData() {
         switch (form.CboPlataformaDB->currentIndex()) {
         case 1: gProveedor = QStringLiteral("OraOLEDB.Oracle.1"); break;
         case 2: gProveedor = QStringLiteral("SQLite"); break;
+        case 3: gProveedor = QStringLiteral("PostgreSQL"); break;
         default: break; // "SQL Server" keeps the provider as it was
         }
     } else {

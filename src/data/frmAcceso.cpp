@@ -54,7 +54,8 @@ frmAcceso::frmAcceso(QWidget* parent) : QDialog(parent) {
     Label2->setBuddy(TxtServidor);
 
     CboPlataformaDB = new QComboBox(framAcceso);
-    CboPlataformaDB->addItems({QStringLiteral("SQL Server"), QStringLiteral("ORACLE"), QStringLiteral("SQLite")});
+    CboPlataformaDB->addItems({QStringLiteral("SQL Server"), QStringLiteral("ORACLE"), QStringLiteral("SQLite"),
+                              QStringLiteral("PostgreSQL")});
     CboPlataformaDB->setGeometry(px(1905), px(1890), px(3735), px(315));
 
     bcAceptar = new QPushButton(QStringLiteral("Aceptar"), this);

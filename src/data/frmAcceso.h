@@ -27,7 +27,7 @@ public:
     QLineEdit* TxtDbName;
     QLabel* Label2;
     QLineEdit* TxtServidor;
-    QComboBox* CboPlataformaDB; // "SQL Server", "ORACLE", "SQLite"
+    QComboBox* CboPlataformaDB; // "SQL Server", "ORACLE", "SQLite", "PostgreSQL"
     QPushButton* bcAceptar;
     QPushButton* bcCancelar;
 

@@ -3,6 +3,7 @@
 #include "DefaultMasks.h"
 #include "data/DB_Dll.h"
 #include "data/PlatformText.h"
+#include "data/ado/ProviderSettings.h"
 #include "lookup/Lib_ClsCons3.h"
 #include "shared/Aplicacion.h"
 #include "shared/Identidad.h"
@@ -98,6 +99,17 @@ QString ExtraerServidor(const QString& servidor) {
 
 namespace {
 
+// A PostgreSQL server on the command line: "PG:host[:port]" ("PostgreSQL:" also; "PG" alone is
+// this machine's default port). Gives the server text after the prefix, port included, and
+// nothing for any other server specification.
+std::optional<QString> postgresServer(const QString& server) {
+    for (const QString& prefix : {QStringLiteral("PG"), QStringLiteral("POSTGRESQL")}) {
+        if (server.compare(prefix, Qt::CaseInsensitive) == 0) return QString();
+        if (server.startsWith(prefix + u':', Qt::CaseInsensitive)) return trimBlanks(server.mid(prefix.size() + 1));
+    }
+    return std::nullopt;
+}
+
 // The value of one key of the parameter string: from right after the key to the next ";" (or the
 // end), every "=" removed, trimmed. Keys are found anywhere, ignoring case.
 QString parameter(const QString& p, const QString& key, const QString& absent) {
@@ -173,6 +185,7 @@ void Inicializar(bool UsarIni, const QString& Parametros, QString& ConnString) {
 
     if (!gDB().gOpenFlag) {
         QString server, database, user, password;
+        std::optional<QString> postgres;
         p.step([&] { v.gParametroAdicional = parameter(params, QStringLiteral("@ParametroAdicional"), QString()); });
         p.step([&] { v.gMenu = parameter(params, QStringLiteral("@Menu"), QString()); });
         p.step([&] { server = parameter(params, QStringLiteral("@Server"), QString()); });
@@ -191,6 +204,8 @@ void Inicializar(bool UsarIni, const QString& Parametros, QString& ConnString) {
             } else if (server.compare(QStringLiteral("SQLITE"), Qt::CaseInsensitive) == 0 && ConnString.isEmpty()) {
                 // The embedded engine: the database names the file.
                 ConnString = QStringLiteral("Provider=SQLite;Data Source=") + database + u';';
+            } else if ((postgres = postgresServer(server)) && ConnString.isEmpty()) {
+                ConnString = ado::ProviderSettings::postgresConnectionString(*postgres, database, user, password);
             }
         });
         p.step([&] {
@@ -198,7 +213,8 @@ void Inicializar(bool UsarIni, const QString& Parametros, QString& ConnString) {
             db.gUsuario = user;
             db.gDbName = database;
             db.gUserPassWord = password;
-            db.gServidor = ExtraerServidor(server);
+            // The PostgreSQL server keeps its port, which a retry through the login dialog needs.
+            db.gServidor = postgres ? *postgres : ExtraerServidor(server);
         });
         if (p.left()) return;
         p.step([&] { gDB().OpenServerADODB(trimBlanks(server).isEmpty(), 3, ConnString, true); });

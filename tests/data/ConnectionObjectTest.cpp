@@ -126,7 +126,8 @@ TEST(LoginDialog, KeysCaptionsAndPasswordEcho) {
     frmAcceso form;
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Control de Acceso"));
     EXPECT_EQ(form.TxtUserPassword->echoMode(), QLineEdit::Password);
-    EXPECT_EQ(form.CboPlataformaDB->count(), 3);
+    EXPECT_EQ(form.CboPlataformaDB->count(), 4);
+    EXPECT_EQ(form.CboPlataformaDB->itemText(3), QStringLiteral("PostgreSQL"));
     EXPECT_EQ(form.CboPlataformaDB->itemText(0), QStringLiteral("SQL Server"));
     EXPECT_EQ(form.CboPlataformaDB->itemText(1), QStringLiteral("ORACLE"));
     EXPECT_EQ(form.lbcontrasena->text(), QStringLiteral("&Contraseña"));

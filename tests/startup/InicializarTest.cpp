@@ -65,6 +65,33 @@ TEST_F(Startup, AnOracleServerBuildsTheOracleConnectionString) {
     EXPECT_FALSE(gDB().gOpenFlag);
 }
 
+TEST_F(Startup, APostgresServerKeepsItsPortAndNeverShowsThePassword) {
+    ScriptedPrompts operatorAnswers;
+    operatorAnswers.message(Prompt::No);
+    QString connString;
+    EXPECT_THROW(Inicializar(false, QStringLiteral("@Server=pg:127.0.0.1:1;@DbName=ventas;@Usuario=juan;@Password=Secreto-9;"),
+                             connString),
+                 ProgramEnd);
+    EXPECT_EQ(connString,
+              QStringLiteral("Provider=PostgreSQL;Server=127.0.0.1;Port=1;Database=ventas;Uid=juan;Pwd=Secreto-9;"));
+    EXPECT_EQ(gDB().gServidor, QStringLiteral("127.0.0.1:1"));
+    // The server refused the connection: its own words and codes, no password.
+    const auto boxes = operatorAnswers.recordsOf(ScriptedPrompts::Kind::Message);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].text.startsWith(QStringLiteral(" Estado de Sql: 08"))) << boxes[0].text.toStdString();
+    EXPECT_FALSE(boxes[0].text.contains(QStringLiteral("Secreto-9")));
+
+    // "PG" alone is this machine's server on its default port.
+    resetForTests();
+    setProgramFolder(programDir.path());
+    QString local;
+    ScriptedPrompts declines;
+    declines.message(Prompt::No);
+    EXPECT_THROW(Inicializar(false, QStringLiteral("@Server=PG;@DbName=d;@Usuario=u;@Password=p;"), local), ProgramEnd);
+    EXPECT_EQ(local, QStringLiteral("Provider=PostgreSQL;Server=;Database=d;Uid=u;Pwd=p;"));
+    EXPECT_EQ(gDB().gServidor, QString());
+}
+
 TEST_F(Startup, AnEmptyCommandLineAsksFirstAndCancellingEndsTheProgram) {
     ScriptedPrompts operatorAnswers;
     operatorAnswers.dialog([](QDialog& d) { d.reject(); });

@@ -11,6 +11,7 @@
 #include "shared/RuntimeError.h"
 
 #include <QFileInfo>
+#include <langinfo.h>
 #include <sqlucode.h>
 
 using namespace Qt::StringLiterals;
@@ -31,6 +32,19 @@ bool driverMissing(const std::vector<ProviderError>& records) {
             return true;
     }
     return false;
+}
+
+// Whether the driver gives a text asked for as SQL_C_CHAR in UTF-8. SQLite's always does.
+// PostgreSQL's Unicode driver gives it in the encoding of the program's locale as it stands when
+// the connection opens: UTF-8 under the operators' locales (es_AR.UTF-8), but not under "C",
+// where anything beyond ASCII would be lost.
+bool textsInUtf8(const ProviderSettings& settings) {
+    if (settings.dialect == Dialect::SQLite) return true;
+    if (settings.dialect != Dialect::PostgreSQL ||
+        !settings.driver.contains(u"Unicode"_s, Qt::CaseInsensitive))
+        return false;
+    const char* codeset = nl_langinfo(CODESET);
+    return codeset && (qstricmp(codeset, "UTF-8") == 0 || qstricmp(codeset, "UTF8") == 0);
 }
 
 const SQLWCHAR* restriction(const QStringList& list, int index, QString& holder) {
@@ -98,7 +112,8 @@ void Connection::Open(const QString& connectionString, const QString& user, cons
     odbc->driverVariable = settings.driverVariable;
     odbc->errors = &d->errors;
     odbc->commandTimeout = d->commandTimeout;
-    odbc->busyTimeoutSeconds = settings.busyTimeoutSeconds;
+    odbc->lockTimeoutSeconds = settings.lockTimeoutSeconds;
+    odbc->newKey = settings.newKey;
 
     if (settings.dialect == Dialect::SQLite) {
         // Checked here as well as by the driver's NoCreat: a missing file must never become a new
@@ -159,6 +174,7 @@ void Connection::Open(const QString& connectionString, const QString& user, cons
         odbc->getDataBound = (extensions & SQL_GD_BOUND) != 0;
     }
 
+    odbc->textsInUtf8 = textsInUtf8(settings);
     if (settings.dialect == Dialect::SQLite) {
         // The driver opens any file without reading it: a file that is no database, or one
         // locked by another process, would only show at the first statement. Reading the
@@ -168,6 +184,17 @@ void Connection::Open(const QString& connectionString, const QString& user, cons
             SQLExecDirectW(probe.get(), wide(u"SELECT count(*) FROM sqlite_master"_s), SQL_NTS),
             probe);
         odbc->check(SQLFetch(probe.get()), probe, OdbcAccept::SuccessOrNoData);
+    }
+    if (settings.dialect == Dialect::PostgreSQL) {
+        // A write to a row that another session holds locked would wait for ever: it waits the
+        // lock time-out, then fails with 55P03. A time-out that the server sets for this user or
+        // database is the installation's choice and stays.
+        OdbcHandle setting = odbc->newStatement();
+        const QString sql = u"SELECT set_config('lock_timeout', '%1s', false) "
+                            u"WHERE current_setting('lock_timeout') IN ('0', '0ms')"_s.arg(
+                                settings.lockTimeoutSeconds);
+        odbc->check(SQLExecDirectW(setting.get(), wide(sql), SQL_NTS), setting);
+        odbc->check(SQLFetch(setting.get()), setting, OdbcAccept::SuccessOrNoData);
     }
     if (settings.dialect == Dialect::SqlServer && !d->defaultDatabase.isEmpty()) {
         odbc->check(
@@ -317,13 +344,23 @@ std::unique_ptr<Recordset> Connection::OpenSchema(long queryType, const QStringL
                       u"Solo se admiten los esquemas de tablas (20) y de columnas (4)."_s);
     }
     QString catalog, schema, table, last;
-    const SQLWCHAR* catalogArg = restriction(restrictions, 0, catalog);
+    // On PostgreSQL the names the suite writes are the lower-case names the server keeps.
+    QStringList names = restrictions;
+    if (odbc.dialect == Dialect::PostgreSQL) {
+        for (qsizetype i = 1; i < names.size() && i <= 3; ++i) {
+            if (!names[i].trimmed().isEmpty() && (queryType == adSchemaColumns || i != 3))
+                names[i] = SqlDialect::catalogName(odbc.dialect, names[i]);
+        }
+    }
+    const SQLWCHAR* catalogArg = restriction(names, 0, catalog);
     // SQLite has one catalog per file, named after nothing the suite knows (it passes its
-    // database name): a catalog restriction would only ever find nothing.
-    if (odbc.dialect == Dialect::SQLite) catalogArg = nullptr;
-    const SQLWCHAR* schemaArg = restriction(restrictions, 1, schema);
-    const SQLWCHAR* tableArg = restriction(restrictions, 2, table);
-    const SQLWCHAR* lastArg = restriction(restrictions, 3, last);
+    // database name), and a PostgreSQL connection sees its own database only: a catalog
+    // restriction could only ever find nothing.
+    if (odbc.dialect == Dialect::SQLite || odbc.dialect == Dialect::PostgreSQL)
+        catalogArg = nullptr;
+    const SQLWCHAR* schemaArg = restriction(names, 1, schema);
+    const SQLWCHAR* tableArg = restriction(names, 2, table);
+    const SQLWCHAR* lastArg = restriction(names, 3, last);
     const auto length = [](const SQLWCHAR* arg) -> SQLSMALLINT { return arg ? SQL_NTS : 0; };
 
     OdbcHandle stmt = odbc.newStatement();

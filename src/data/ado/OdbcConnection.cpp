@@ -57,14 +57,18 @@ void OdbcConnection::raise(std::vector<ProviderError> records) const {
     }
     const ProviderError& first = records.front();
     QString description = first.Description;
-    // SQLite waits busyTimeoutSeconds for another process to let go of the file, then gives up
-    // with a terse English message: say what happened.
+    // Both wait lockTimeoutSeconds for another session to let go, then give up with a terse
+    // English message: say what happened. The records keep the driver's own words and codes.
     if (dialect == Dialect::SQLite && (first.NativeError == 5 || first.NativeError == 6) &&
         first.Description.contains(u"locked"_s, Qt::CaseInsensitive)) {
         description =
             u"La base de datos está bloqueada por otro proceso y no se liberó en %1 segundos; "
-            u"inténtelo de nuevo más tarde. (%2)"_s.arg(busyTimeoutSeconds)
+            u"inténtelo de nuevo más tarde. (%2)"_s.arg(lockTimeoutSeconds)
                 .arg(first.Description);
+    } else if (dialect == Dialect::PostgreSQL && first.SQLState == u"55P03"_s) {
+        description = u"El registro está en uso por otro operador, que lo tiene bloqueado, y no "
+                      u"se liberó en el tiempo de espera; inténtelo de nuevo más tarde. (%1)"_s.arg(
+                          first.Description.trimmed());
     }
     throw RuntimeError(first.Number, description, first.Source);
 }

@@ -3,6 +3,7 @@
 #include "Dialect.h"
 #include "OdbcHandle.h"
 #include "ProviderError.h"
+#include "ProviderSettings.h"
 
 #include <QString>
 #include <vector>
@@ -26,10 +27,12 @@ struct OdbcConnection {
     QString driverVariable;   // the environment variable that names the driver
     Errors* errors = nullptr; // the owning connection's Errors collection
     long commandTimeout = 30;
-    int busyTimeoutSeconds = 5;
+    NewKey newKey = NewKey::ScopeIdentity;
+    int lockTimeoutSeconds = 5; // how long another session's lock is waited for
     bool inTransaction = false;
     bool getDataAnyColumn = false; // SQLGetData may read a column before a bound one
     bool getDataBound = false;     // SQLGetData may read a bound column (a truncated value whole)
+    bool textsInUtf8 = false;      // a text asked for as SQL_C_CHAR comes in UTF-8
 
     // The checked wrapper: returns true on success, false on SQL_NO_DATA when `accept` allows it.
     // On a failure every diagnostic record of `handle` becomes a ProviderError; the Errors

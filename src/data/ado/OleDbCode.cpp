@@ -14,7 +14,9 @@ bool mentions(const QString& message, const char16_t* text) {
 
 long oleDbCodeFor(const QString& sqlState, long nativeError, const QString& message) {
     const QString state = sqlState.toUpper();
-    if (state == u"42S02" || mentions(message, u"no such table") || mentions(message, u"ORA-00942"))
+    // PostgreSQL's 42P01 is an undefined table (or view).
+    if (state == u"42S02" || state == u"42P01" || mentions(message, u"no such table") ||
+        mentions(message, u"ORA-00942"))
         return adErrNoSuchTable;
     if (state.startsWith(u"23") || mentions(message, u"constraint failed") ||
         mentions(message, u"UNIQUE constraint") || mentions(message, u"NOT NULL constraint"))

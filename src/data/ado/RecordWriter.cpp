@@ -47,7 +47,8 @@ QString RecordWriter::quoted(const QString& name) const {
         QString n = name;
         return u'[' + n.replace(u"]"_s, u"]]"_s) + u']';
     }
-    case Dialect::SQLite: {
+    case Dialect::SQLite:
+    case Dialect::PostgreSQL: {
         QString n = name;
         return u'"' + n.replace(u"\""_s, u"\"\""_s) + u'"';
     }
@@ -84,7 +85,9 @@ bool RecordWriter::comparable(long column) const {
     const long type = rows_.columns()[std::size_t(column)].type;
     // SQL Server cannot compare text, ntext or image with "=", nor Oracle a CLOB: such fields are
     // located by the key alone, as ADO does.
-    if (c_.dialect != Dialect::SQLite && isLongOrBinary(type)) return false;
+    const bool comparesLongText =
+        c_.dialect == Dialect::SQLite || c_.dialect == Dialect::PostgreSQL;
+    if (!comparesLongText && isLongOrBinary(type)) return false;
     return type != adBinary && type != adVarBinary && type != adLongVarBinary;
 }
 
@@ -113,6 +116,42 @@ QString RecordWriter::commonTable(const std::vector<long>& columns, QString& sch
     return table;
 }
 
+QStringList RecordWriter::primaryKeyNames(const OdbcConnection& connection, const QString& table,
+                                          const QString& schema) {
+    QStringList names;
+    OdbcHandle stmt = connection.newStatement();
+    const QString schemaArg = connection.dialect == Dialect::SQLite ? QString() : schema;
+    const bool answered = connection.check(
+        SQLPrimaryKeysW(stmt.get(), nullptr, 0, schemaArg.isEmpty() ? nullptr : wide(schemaArg),
+                        schemaArg.isEmpty() ? 0 : SQL_NTS, wide(table), SQL_NTS),
+        stmt, OdbcAccept::Optional);
+    if (!answered) return names;
+    // COLUMN_NAME is the fourth column, KEY_SEQ the fifth.
+    std::vector<std::pair<long, QString>> named;
+    for (;;) {
+        if (!connection.check(SQLFetch(stmt.get()), stmt, OdbcAccept::SuccessOrNoData)) break;
+        SQLWCHAR name[256] = {};
+        SQLLEN nameLength = 0;
+        SQLINTEGER sequence = 0;
+        SQLLEN sequenceLength = 0;
+        connection.check(SQLGetData(stmt.get(), 4, SQL_C_WCHAR, name, sizeof name, &nameLength),
+                         stmt);
+        connection.check(
+            SQLGetData(stmt.get(), 5, SQL_C_SLONG, &sequence, sizeof sequence, &sequenceLength),
+            stmt);
+        if (nameLength == SQL_NULL_DATA) continue;
+        const qsizetype length = std::min<qsizetype>(nameLength / qsizetype(sizeof(SQLWCHAR)), 255);
+        named.emplace_back(long(sequence),
+                           QString::fromUtf16(reinterpret_cast<const char16_t*>(name),
+                                              std::max<qsizetype>(length, 0)));
+    }
+    std::sort(named.begin(), named.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& entry : named)
+        names << entry.second;
+    return names;
+}
+
 std::vector<long> RecordWriter::keyColumns(const QString& table, const QString& schema,
                                            bool required) {
     if (!keysTable_.isEmpty() && keysTable_.compare(table, Qt::CaseInsensitive) == 0) return keys_;
@@ -127,42 +166,13 @@ std::vector<long> RecordWriter::keyColumns(const QString& table, const QString& 
         return -1;
     };
 
-    OdbcHandle stmt = c_.newStatement();
-    const QString schemaArg = c_.dialect == Dialect::SQLite ? QString() : schema;
-    const bool answered = c_.check(
-        SQLPrimaryKeysW(stmt.get(), nullptr, 0, schemaArg.isEmpty() ? nullptr : wide(schemaArg),
-                        schemaArg.isEmpty() ? 0 : SQL_NTS, wide(table), SQL_NTS),
-        stmt, OdbcAccept::Optional);
-    if (answered) {
-        // COLUMN_NAME is the fourth column, KEY_SEQ the fifth.
-        std::vector<std::pair<long, QString>> named;
-        for (;;) {
-            if (!c_.check(SQLFetch(stmt.get()), stmt, OdbcAccept::SuccessOrNoData)) break;
-            SQLWCHAR name[256] = {};
-            SQLLEN nameLength = 0;
-            SQLINTEGER sequence = 0;
-            SQLLEN sequenceLength = 0;
-            c_.check(SQLGetData(stmt.get(), 4, SQL_C_WCHAR, name, sizeof name, &nameLength), stmt);
-            c_.check(
-                SQLGetData(stmt.get(), 5, SQL_C_SLONG, &sequence, sizeof sequence, &sequenceLength),
-                stmt);
-            if (nameLength == SQL_NULL_DATA) continue;
-            const qsizetype length =
-                std::min<qsizetype>(nameLength / qsizetype(sizeof(SQLWCHAR)), 255);
-            named.emplace_back(long(sequence),
-                               QString::fromUtf16(reinterpret_cast<const char16_t*>(name),
-                                                  std::max<qsizetype>(length, 0)));
+    for (const QString& name : primaryKeyNames(c_, table, schema)) {
+        const long column = columnOf(name);
+        if (column < 0) {
+            keys.clear();
+            break;
         }
-        std::sort(named.begin(), named.end(),
-                  [](const auto& a, const auto& b) { return a.first < b.first; });
-        for (const auto& [sequence, name] : named) {
-            const long column = columnOf(name);
-            if (column < 0) {
-                keys.clear();
-                break;
-            }
-            keys.push_back(column);
-        }
+        keys.push_back(column);
     }
     if (keys.empty()) {
         const long id = columnOf(u"id"_s);
@@ -195,7 +205,13 @@ QString RecordWriter::criterion(long column, const Variant& original,
                           : name + u" IS NULL"_s;
     }
     params.add(info, original);
-    return sqliteDate ? u"julianday(%1) = julianday(?)"_s.arg(name) : name + u" = ?"_s;
+    if (sqliteDate) return u"julianday(%1) = julianday(?)"_s.arg(name);
+    // A numeric was read as the double nearest to it, which is what PostgreSQL's own cast gives:
+    // compared as doubles, the row is found whatever the numeric's precision.
+    if (c_.dialect == Dialect::PostgreSQL &&
+        RowStore::kindOf(info.type) == RowStore::CellKind::Double)
+        return name + u" = CAST(? AS double precision)"_s;
+    return name + u" = ?"_s;
 }
 
 long RecordWriter::run(const QString& sql, StatementParameters& params, Variant* generatedKey) {
@@ -206,7 +222,18 @@ long RecordWriter::run(const QString& sql, StatementParameters& params, Variant*
     if (c_.check(SQLExecute(stmt.get()), stmt, OdbcAccept::SuccessOrNoData)) {
         c_.check(SQLRowCount(stmt.get(), &count), stmt);
     }
-    if (generatedKey && c_.dialect == Dialect::SqlServer) {
+    if (generatedKey && c_.newKey == NewKey::Returning) {
+        // INSERT ... RETURNING answers with the new row's key as its result.
+        SQLSMALLINT columns = 0;
+        c_.check(SQLNumResultCols(stmt.get(), &columns), stmt);
+        if (columns > 0 && c_.check(SQLFetch(stmt.get()), stmt, OdbcAccept::SuccessOrNoData)) {
+            SQLBIGINT key = 0;
+            SQLLEN indicator = 0;
+            c_.check(SQLGetData(stmt.get(), 1, SQL_C_SBIGINT, &key, sizeof key, &indicator), stmt);
+            if (indicator != SQL_NULL_DATA) *generatedKey = Variant(static_cast<long long>(key));
+        }
+    }
+    if (generatedKey && c_.newKey == NewKey::ScopeIdentity) {
         // The key query follows the INSERT in the same batch (SCOPE_IDENTITY only sees its own
         // batch): its result comes after the INSERT's count.
         while (c_.check(SQLMoreResults(stmt.get()), stmt, OdbcAccept::SuccessOrNoData)) {
@@ -286,7 +313,8 @@ RecordWriter::GeneratedKey RecordWriter::insert(const std::vector<Variant>& valu
         return !set[std::size_t(column)] || v.isNull() || v.isEmpty();
     };
     // A Null key (or identity column) is the database's to fill: leaving it out of the INSERT
-    // lets SQLite number the row and keeps SQL Server from refusing an identity value.
+    // lets SQLite number the row, PostgreSQL take its default (the identity or sequence) and
+    // keeps SQL Server from refusing an identity value.
     const bool keyFromDatabase = singleIntegerKey && givenNull(keys[0]);
 
     StatementParameters params(c_);
@@ -303,13 +331,15 @@ RecordWriter::GeneratedKey RecordWriter::insert(const std::vector<Variant>& valu
     sql += names.isEmpty()
                ? u" DEFAULT VALUES"_s
                : u" ("_s + names.join(u", "_s) + u") VALUES ("_s + marks.join(u", "_s) + u')';
-    if (keyFromDatabase && c_.dialect == Dialect::SqlServer)
+    if (keyFromDatabase && c_.newKey == NewKey::ScopeIdentity)
         sql += u"; SELECT CAST(SCOPE_IDENTITY() AS bigint)"_s;
+    if (keyFromDatabase && c_.newKey == NewKey::Returning)
+        sql += u" RETURNING "_s + quoted(columnName(keys[0]));
 
     WriteTransaction transaction(c_);
     Variant key;
     run(sql, params, keyFromDatabase ? &key : nullptr);
-    if (keyFromDatabase && c_.dialect == Dialect::SQLite) {
+    if (keyFromDatabase && c_.newKey == NewKey::Rowid) {
         // The key of the row just inserted, read from the row itself: last_insert_rowid() is the
         // key only when the key column is the table's rowid ("integer primary key").
         const QString keySql = u"SELECT "_s + quoted(columnName(keys[0])) + u" FROM "_s +

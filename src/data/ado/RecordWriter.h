@@ -4,6 +4,7 @@
 #include "RowStore.h"
 #include "StatementParameters.h"
 
+#include <QStringList>
 #include <vector>
 
 namespace ado {
@@ -24,6 +25,10 @@ public:
     // The columns that hold the key of `table` in the recordset. Raises when there is none and
     // `required`; else gives an empty list.
     std::vector<long> keyColumns(const QString& table, const QString& schema, bool required = true);
+    // The names of the primary key's columns of `table`, in key order (none when the driver
+    // names none).
+    static QStringList primaryKeyNames(const OdbcConnection& connection, const QString& table,
+                                       const QString& schema);
     // Updates `row` with `values` where `changed` is set.
     void update(long row, const std::vector<Variant>& values, const std::vector<bool>& changed);
     // The key the database gave a new record: its column and value (column -1 when none).

@@ -7,6 +7,7 @@
 #include "RecordWriter.h"
 #include "RecordsetImpl.h"
 #include "ResultReader.h"
+#include "SqlDialect.h"
 #include "shared/RuntimeError.h"
 
 #include <QRegularExpression>
@@ -19,26 +20,18 @@ namespace {
 
 const QString recordsetSource = u"ADODB.Recordset"_s;
 
-QString unquoteName(QString part) {
-    part = part.trimmed();
-    if (part.size() >= 2 && ((part.startsWith(u'[') && part.endsWith(u']')) ||
-                             (part.startsWith(u'"') && part.endsWith(u'"')))) {
-        part = part.mid(1, part.size() - 2);
-    }
-    return part;
-}
-
 // The table of a one-table "SELECT ... FROM table [alias] [WHERE|ORDER BY|...]", for drivers that
 // do not name the base table of their columns (FreeTDS without browse information).
-void parseSimpleTable(const QString& sql, QString& table, QString& schema) {
+void parseSimpleTable(const QString& sql, Dialect dialect, QString& table, QString& schema) {
     static const QRegularExpression simple(
         uR"(^\s*select\s.+?\sfrom\s+([\w.\[\]"$#@]+)(?:\s+(?:as\s+)?(?!(?:where|order|group|having|limit|join|inner|left|right|full|cross|union)\b)\w+)?\s*(?:(?:where|order|group|having|limit)\b.*)?;?\s*$)"_s,
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
     const QRegularExpressionMatch m = simple.match(sql);
     if (!m.hasMatch()) return;
     const QStringList parts = m.captured(1).split(u'.');
-    table = unquoteName(parts.last());
-    schema = parts.size() >= 2 ? unquoteName(parts[parts.size() - 2]) : QString();
+    table = SqlDialect::catalogName(dialect, parts.last());
+    schema =
+        parts.size() >= 2 ? SqlDialect::catalogName(dialect, parts[parts.size() - 2]) : QString();
 }
 
 } // namespace
@@ -147,7 +140,21 @@ void Recordset::Open(const QString& source, Connection& activeConnection, long c
     if (d->open) raiseAdoError(adErrObjectOpen, recordsetSource);
     OdbcConnection* odbc = activeConnection.odbc();
     if (!odbc) raiseAdoError(adErrObjectClosed, recordsetSource, u"La conexión no está abierta."_s);
-    const QString sql = activeConnection.toDriverSql(Impl::commandText(source, options));
+    QString text = Impl::commandText(source, options);
+    const long command =
+        options == adCmdUnspecified ? adCmdUnspecified : (options & ~long(adExecuteNoRecords));
+    if (odbc->dialect == Dialect::PostgreSQL &&
+        (command == adCmdTable || command == adCmdTableDirect)) {
+        // A whole table comes in the order of its key, as a clustered table does from SQL Server
+        // and a rowid table from SQLite: the server's own order is where each row was last
+        // written, so a row would move to the end at the next reload after every edit.
+        QStringList keys = RecordWriter::primaryKeyNames(
+            *odbc, SqlDialect::catalogName(odbc->dialect, source.trimmed().section(u'.', -1)), {});
+        for (QString& key : keys)
+            key = u'"' + key.replace(u"\""_s, u"\"\""_s) + u'"';
+        if (!keys.isEmpty()) text += u" ORDER BY "_s + keys.join(u", "_s);
+    }
+    const QString sql = activeConnection.toDriverSql(text);
     // Forward-only and read-only on the driver's side whatever the recordset will allow: the
     // rows are all read now, and that is the statement SQLite's driver streams instead of loading
     // the whole result first.
@@ -165,7 +172,7 @@ void Recordset::Open(const QString& source, Connection& activeConnection, long c
     if (rows->columnCount() == 0) return;
 
     QString table, schema;
-    parseSimpleTable(sql, table, schema);
+    parseSimpleTable(sql, activeConnection.dialect(), table, schema);
     d->adopt(std::move(rows), &activeConnection, source, lockType);
     d->table = table;
     d->schema = schema;

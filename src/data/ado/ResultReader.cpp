@@ -437,8 +437,9 @@ std::shared_ptr<RowStore> ResultReader::readAll(const OdbcHandle& stmt, bool typ
     // converts each one, which costs about as much as the rest of the fetch. Its declared sizes
     // are no bounds, so every column is bound, a text to a buffer of a likely size, and a longer
     // value is read again whole with SQLGetData, which that driver allows on a bound column of
-    // the current row (so one row per fetch; its block fetch is no faster).
-    const bool utf8Texts = c_.dialect == Dialect::SQLite && c_.getDataBound;
+    // the current row (so one row per fetch; its block fetch is no faster). PostgreSQL's Unicode
+    // driver is read the same way where it gives UTF-8: a quarter less work than its UTF-16.
+    const bool utf8Texts = c_.textsInUtf8 && c_.getDataBound;
     bool anyUnbound = false;
     std::size_t rowBytes = 0;
     for (std::size_t i = 0; i < n; ++i) {
@@ -449,7 +450,9 @@ std::shared_ptr<RowStore> ResultReader::readAll(const OdbcHandle& stmt, bool typ
         if (utf8Texts && p.kind == RowStore::CellKind::Text) {
             p.cType = SQL_C_CHAR;
             p.utf8 = true;
-        } else if (utf8Texts) {
+        } else if (utf8Texts && c_.dialect == Dialect::SQLite) {
+            // SQLite keeps numbers and dates as it reads them; PostgreSQL's driver would parse
+            // and print them again to give them as text, so it gives them in their own types.
             p.asText = p.cType != SQL_C_CHAR; // money already comes as text
         }
         // Columns after a long one can only be bound when the driver lets SQLGetData read a

@@ -164,8 +164,48 @@ void flushLimits(QString& out, std::vector<PendingLimit>& pending, int depth) {
     }
 }
 
+// PostgreSQL keeps unquoted names in lower case, and the demo's tables are made that way: a
+// quoted name of the suite (bracketed or in double quotes, letter case ignored where the suite
+// comes from) is written in lower case to name the same object.
+QString quotedName(Dialect dialect, QString name) {
+    if (dialect == Dialect::PostgreSQL) name = name.toLower();
+    name.replace(u"\""_s, u"\"\""_s);
+    return u'"' + name + u'"';
+}
+
+// SQL Server's functions that PostgreSQL names otherwise, with the text that replaces each name.
+struct FunctionName {
+    QStringView from;
+    QStringView to;
+};
+constexpr FunctionName postgresFunctions[] = {
+    {u"ISNULL", u"COALESCE"}, {u"LEN", u"LENGTH"}, {u"GETDATE", u"LOCALTIMESTAMP"}};
+
+// A function call at `i` that PostgreSQL names otherwise: its replacement and the length matched
+// (with "GETDATE()" its empty parentheses, LOCALTIMESTAMP taking none).
+qsizetype readFunction(const QString& s, qsizetype i, QString& replacement) {
+    const QString word = wordAt(s, i);
+    if (word.isEmpty()) return 0;
+    const qsizetype open = skipSpaces(s, i + word.size());
+    if (open >= s.size() || s[open] != u'(') return 0;
+    if (i > 0 && s[i - 1] == u'.') return 0; // a column or a schema's function
+    for (const FunctionName& f : postgresFunctions) {
+        if (word.compare(f.from, Qt::CaseInsensitive) != 0) continue;
+        replacement = f.to.toString();
+        if (f.from == u"GETDATE") {
+            const qsizetype close = skipSpaces(s, open + 1);
+            if (close >= s.size() || s[close] != u')') return 0;
+            return close + 1 - i;
+        }
+        return word.size();
+    }
+    return 0;
+}
+
 QString translate(Dialect dialect, const QString& s) {
-    const bool sqlite = dialect == Dialect::SQLite;
+    const bool postgres = dialect == Dialect::PostgreSQL;
+    // SQLite and PostgreSQL share the steps for TOP, brackets and owners.
+    const bool sqlite = dialect == Dialect::SQLite || postgres;
     QString out;
     out.reserve(s.size() + 16);
     std::vector<PendingLimit> pending;
@@ -188,21 +228,24 @@ QString translate(Dialect dialect, const QString& s) {
                 ++j;
             }
             const qsizetype end = std::min(n, j + 1);
-            out += QStringView(s).mid(i, end - i);
+            if (postgres && c == u'"' && j < n) {
+                out += quotedName(dialect, s.mid(i + 1, j - i - 1).replace(u"\"\""_s, u"\""_s));
+            } else {
+                out += QStringView(s).mid(i, end - i);
+            }
             i = end;
             continue;
         }
         if (sqlite && (c == u'd' || c == u'D' || c == u'[') && isOwnerPrefix(s, i)) {
-            // SQLite has no owners: the suite's "dbo." would name an attached database there.
+            // SQLite has no owners: the suite's "dbo." would name an attached database there, and
+            // PostgreSQL keeps the tables in its own default schema.
             i = s.indexOf(u'.', i) + 1;
             continue;
         }
         if (c == u'[' && sqlite) {
             const qsizetype close = s.indexOf(u']', i + 1);
             if (close > i) {
-                QString name = s.mid(i + 1, close - i - 1);
-                name.replace(u"\""_s, u"\"\""_s);
-                out += u'"' + name + u'"';
+                out += quotedName(dialect, s.mid(i + 1, close - i - 1));
                 i = close + 1;
                 continue;
             }
@@ -220,6 +263,15 @@ QString translate(Dialect dialect, const QString& s) {
                 }
                 if (hasTime) out += u' ' + time.toString(u"HH:mm:ss"_s);
                 out += u'\'';
+                i += len;
+                continue;
+            }
+        }
+        if (postgres && isIdentChar(c)) {
+            QString replacement;
+            const qsizetype len = readFunction(s, i, replacement);
+            if (len > 0) {
+                out += replacement;
                 i += len;
                 continue;
             }
@@ -250,6 +302,15 @@ QString translate(Dialect dialect, const QString& s) {
 }
 
 } // namespace
+
+QString SqlDialect::catalogName(Dialect dialect, const QString& written) {
+    const QString name = written.trimmed();
+    if (name.size() >= 2 && name.startsWith(u'"') && name.endsWith(u'"'))
+        return name.mid(1, name.size() - 2).replace(u"\"\""_s, u"\""_s);
+    const bool bracketed = name.size() >= 2 && name.startsWith(u'[') && name.endsWith(u']');
+    const QString bare = bracketed ? name.mid(1, name.size() - 2) : name;
+    return dialect == Dialect::PostgreSQL ? bare.toLower() : bare;
+}
 
 QString SqlDialect::toDriverSql(Dialect dialect, const QString& statement) {
     if (dialect == Dialect::Oracle) return statement;

@@ -2,6 +2,7 @@
 
 #include "AdoTypes.h"
 
+#include <QLocale>
 #include <cstring>
 #include <sqlucode.h>
 
@@ -62,6 +63,18 @@ void StatementParameters::add(const ColumnInfo& column, const Variant& value) {
     }
     case RowStore::CellKind::Double: {
         const double v = null ? 0.0 : value.toDouble();
+        if (c_.dialect == Dialect::PostgreSQL) {
+            // psqlODBC writes a double with 17 digits and leaves its type to the server, which
+            // takes it as the column's: a numeric column would get 0.10000000000000001 for 0.1.
+            // The shortest text that reads back as the same double is what was meant.
+            const QByteArray text = QByteArray::number(v, 'g', QLocale::FloatingPointShortest);
+            p.data.assign(text.constData(), text.constData() + text.size() + 1);
+            p.indicator = SQLLEN(text.size());
+            p.cType = SQL_C_CHAR;
+            p.sqlType = SQL_DOUBLE;
+            p.size = 17;
+            break;
+        }
         p.data.resize(sizeof v);
         std::memcpy(p.data.data(), &v, sizeof v);
         p.cType = SQL_C_DOUBLE;

@@ -97,3 +97,54 @@ TEST(ProviderSettings, OracleSqliteAndUnknownProviders) {
     EXPECT_EQ(ProviderSettings::dialectOf(QStringLiteral("Provider = SQLite ;")),
               ado::Dialect::SQLite);
 }
+
+TEST(ProviderSettings, PostgresStreamsThroughACursorAndReadsItsPortEitherWay) {
+    const QString streaming =
+        QStringLiteral("UseDeclareFetch=1;Fetch=10000;BoolsAsChar=0;UnknownsAsLongVarchar=1;"
+                       "MaxVarcharSize=65535;");
+    ProviderSettings s = ProviderSettings::resolve(QStringLiteral(
+        "Provider=PostgreSQL;Server=db.local;Port=5433;Database=ventas;Uid=juan;Pwd={p;w};"));
+    EXPECT_EQ(s.dialect, ado::Dialect::PostgreSQL);
+    EXPECT_EQ(s.newKey, ado::NewKey::Returning);
+    EXPECT_EQ(s.driverVariable, QStringLiteral("CONTACTOS_POSTGRESQL_DRIVER"));
+    EXPECT_EQ(s.odbcString,
+              QStringLiteral("Driver={PostgreSQL Unicode};Servername=db.local;Port=5433;"
+                             "Database=ventas;UID=juan;PWD={p;w};") +
+                  streaming);
+    // The port in the server text, the default port, an IPv6 address; the driver's own keys pass
+    // through, in place of the program's value for them; the lock time-out is the program's.
+    s = ProviderSettings::resolve(
+        QStringLiteral("Provider=PostgreSQL;Server=10.0.0.5:6000;Database=d;Uid=u;Pwd=p;Fetch=50;"
+                       "SSLMode=require;Lock Timeout=2"));
+    EXPECT_TRUE(s.odbcString.contains(QStringLiteral("Servername=10.0.0.5;Port=6000;")));
+    EXPECT_TRUE(s.odbcString.contains(QStringLiteral(";Fetch=50;")));
+    EXPECT_FALSE(s.odbcString.contains(QStringLiteral("Fetch=10000")));
+    EXPECT_TRUE(s.odbcString.endsWith(QStringLiteral("SSLMode=require;")));
+    EXPECT_FALSE(s.odbcString.contains(QStringLiteral("Lock")));
+    EXPECT_EQ(s.lockTimeoutSeconds, 2);
+    s = ProviderSettings::resolve(QStringLiteral("Provider=PostgreSQL;Database=d;"));
+    EXPECT_TRUE(s.odbcString.contains(QStringLiteral("Servername=localhost;Port=5432;")));
+    s = ProviderSettings::resolve(QStringLiteral("Provider=PostgreSQL;Server=[::1]:7000;"));
+    EXPECT_TRUE(s.odbcString.contains(QStringLiteral("Servername=::1;Port=7000;")));
+    s = ProviderSettings::resolve(QStringLiteral("Provider=PostgreSQL;Server=fe80::1;"));
+    EXPECT_TRUE(s.odbcString.contains(QStringLiteral("Servername=fe80::1;Port=5432;")));
+
+    const ScopedEnv driver("CONTACTOS_POSTGRESQL_DRIVER", "PostgreSQL ANSI");
+    s = ProviderSettings::resolve(QStringLiteral("Provider=PostgreSQL;Server=h;"));
+    EXPECT_TRUE(s.odbcString.startsWith(QStringLiteral("Driver={PostgreSQL ANSI};")));
+
+    // The form the program builds from a server text with or without its port.
+    EXPECT_EQ(ProviderSettings::postgresConnectionString(QStringLiteral("srv:5433"),
+                                                         QStringLiteral("db"), QStringLiteral("u"),
+                                                         QStringLiteral("p")),
+              QStringLiteral("Provider=PostgreSQL;Server=srv;Port=5433;Database=db;Uid=u;Pwd=p;"));
+    EXPECT_EQ(ProviderSettings::postgresConnectionString(QStringLiteral("srv"),
+                                                         QStringLiteral("db"), QStringLiteral("u"),
+                                                         QStringLiteral("p")),
+              QStringLiteral("Provider=PostgreSQL;Server=srv;Database=db;Uid=u;Pwd=p;"));
+    // A password typed with ";" in it reaches the driver whole.
+    const QString typed = ProviderSettings::postgresConnectionString(
+        QStringLiteral("srv"), QStringLiteral("db"), QStringLiteral("u"), QStringLiteral("a;b}c"));
+    EXPECT_TRUE(
+        ProviderSettings::resolve(typed).odbcString.contains(QStringLiteral(";PWD={a;b}}c};")));
+}

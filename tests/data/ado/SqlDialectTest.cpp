@@ -63,3 +63,24 @@ TEST(SqlDialect, SqlServerGetsUnambiguousDatesAndOracleIsLeftAlone) {
     const QString oracle = QStringLiteral("select top 1 * from [t] where f = #3/4/2021#");
     EXPECT_EQ(SqlDialect::toDriverSql(Dialect::Oracle, oracle), oracle);
 }
+
+TEST(SqlDialect, PostgresFoldsQuotedNamesAsTheServerFoldsUnquotedOnes) {
+    const auto pg = [](const char* text) {
+        return SqlDialect::toDriverSql(Dialect::PostgreSQL, QString::fromUtf8(text));
+    };
+    EXPECT_EQ(pg("select top 1 * from [MA_contactos] where [Nombre_y_Apellido] = 'Ana' AND "
+                 "\"CLAVE\" = 'X' AND FechaAlta = #3/4/2005#"),
+              QStringLiteral("select * from \"ma_contactos\" where \"nombre_y_apellido\" = 'Ana' "
+                             "AND \"clave\" = 'X' AND FechaAlta = '2005-04-03' LIMIT 1"));
+    // Literals keep their case; owners go; the functions PostgreSQL names otherwise.
+    EXPECT_EQ(pg("SELECT ISNULL(a, 'Ñ'), LEN ([b]), GetDate( ), x.len(c), isnullx(d), 'isnull(e)' "
+                 "FROM dbo.T"),
+              QStringLiteral("SELECT COALESCE(a, 'Ñ'), LENGTH (\"b\"), LOCALTIMESTAMP, x.len(c), "
+                             "isnullx(d), 'isnull(e)' FROM T"));
+    EXPECT_EQ(SqlDialect::catalogName(Dialect::PostgreSQL, QStringLiteral("[MA_Contactos]")),
+              QStringLiteral("ma_contactos"));
+    EXPECT_EQ(SqlDialect::catalogName(Dialect::PostgreSQL, QStringLiteral("\"Mixto\"")),
+              QStringLiteral("Mixto"));
+    EXPECT_EQ(SqlDialect::catalogName(Dialect::SQLite, QStringLiteral("[MA_Contactos]")),
+              QStringLiteral("MA_Contactos"));
+}
