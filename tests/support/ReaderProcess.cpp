@@ -1,0 +1,67 @@
+#include "ReaderProcess.h"
+
+#include <QElapsedTimer>
+#include <QThread>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+namespace {
+
+// The file's lock as a connection without a busy timeout sees it: SQLITE_OK when it could take
+// every lock (nobody reads or writes), else the refusal.
+int tryExclusive(const QString& file) {
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) !=
+        SQLITE_OK) {
+        sqlite3_close(db);
+        return SQLITE_CANTOPEN;
+    }
+    int rc = sqlite3_exec(db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK) sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    return rc;
+}
+
+} // namespace
+
+ReaderProcess::ReaderProcess(const QString& databaseFile) : file_(databaseFile) {
+    shell_.setProgram(QStringLiteral("sqlite3"));
+    shell_.setArguments({QStringLiteral("-batch"), databaseFile});
+    shell_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    shell_.setStandardOutputFile(QProcess::nullDevice());
+    shell_.start();
+    if (!shell_.waitForStarted(10000)) {
+        ADD_FAILURE() << "the sqlite3 shell does not start: " << shell_.errorString().toStdString();
+        return;
+    }
+    shell_.write("BEGIN;\nSELECT count(*) FROM sqlite_master;\n");
+    shell_.waitForBytesWritten(10000);
+    QElapsedTimer waited;
+    waited.start();
+    while (tryExclusive(file_) == SQLITE_OK) {
+        if (waited.elapsed() > 10000) {
+            ADD_FAILURE() << "the sqlite3 shell never took its read lock";
+            return;
+        }
+        QThread::msleep(10);
+    }
+}
+
+void ReaderProcess::stop() {
+    if (shell_.state() == QProcess::NotRunning) return;
+    shell_.write("COMMIT;\n.quit\n");
+    shell_.waitForBytesWritten(10000);
+    shell_.closeWriteChannel();
+    if (!shell_.waitForFinished(10000)) {
+        shell_.kill();
+        shell_.waitForFinished(2000);
+    }
+}
+
+ReaderProcess::~ReaderProcess() {
+    stop();
+}
+
+bool ReaderProcess::freeAtOnce(const QString& databaseFile) {
+    return tryExclusive(databaseFile) == SQLITE_OK;
+}
