@@ -208,7 +208,10 @@ void Lib_FrmCons3::cargar() {
         Cantidades = newCollection();
     });
     p.step([&] { listView1_->clear(); });
-    p.step([&] { SQL = u' ' + SQL; });
+    p.step([&] {
+        SQL = u' ' + SQL;
+        if (partes_) partes_->base.prepend(u' ');
+    });
     p.step([&] { tablaConsulta_ = SentenciaConsulta::tablaDeSentencia(SQL); });
     p.step([&] {
         if (sentenciaOriginal_.isEmpty()) sentenciaOriginal_ = SQL;
@@ -492,7 +495,10 @@ void Lib_FrmCons3::reject() {
 
 void Lib_FrmCons3::nuevaBusquedaOriginal() {
     Procedure p(Handler::skip());
-    p.step([&] { SQL = sentenciaOriginal_; });
+    p.step([&] {
+        SQL = sentenciaOriginal_;
+        partes_.reset();
+    });
     p.step([&] { cargar(); });
     p.step([&] { CmbSearch(0)->setFocus(); });
 }
@@ -532,13 +538,16 @@ void Lib_FrmCons3::nuevaBusqueda(int indice) {
     SentenciaConsulta::NuevaBusqueda nb;
     bool hecha = false;
     p.step([&] {
-        nb = SentenciaConsulta::nuevaBusquedaLista(SQL, sentenciaActual_, campoDeCaja(indice),
+        const SentenciaConsulta::Partes partes =
+            partes_ ? *partes_ : SentenciaConsulta::partesDe(SQL, sentenciaActual_);
+        nb = SentenciaConsulta::nuevaBusquedaLista(partes, campoDeCaja(indice),
                                                    caja->currentText(), CfgUsaConsultaLIKE);
         hecha = true;
     });
     if (!hecha) return;
     p.step([&] {
-        clausulaOrden_ = nb.clausulaOrden;
+        clausulaOrden_ = nb.partes.orden;
+        partes_ = nb.partes;
         if (!CfgUsaConsultaLIKE) caja->setEditText(nb.textoCaja);
         SQL = nb.sql;
     });

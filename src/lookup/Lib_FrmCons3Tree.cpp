@@ -198,12 +198,15 @@ void Lib_FrmCons3Tree::nuevaBusqueda() {
     p.step([&] {
         clausulaOrden_.clear();
         campoCaja_ = QStringLiteral("Descripcion");
-        nb = SentenciaConsulta::nuevaBusquedaArbol(SQL, cmbSearch_->currentText());
+        const SentenciaConsulta::Partes partes =
+            partes_ ? *partes_ : SentenciaConsulta::partesDe(SQL, SQL);
+        nb = SentenciaConsulta::nuevaBusquedaArbol(partes, cmbSearch_->currentText());
         hecha = true;
     });
     if (!hecha) return;
     p.step([&] {
-        clausulaOrden_ = nb.clausulaOrden;
+        clausulaOrden_ = nb.partes.orden;
+        partes_ = nb.partes;
         SQL = nb.sql;
     });
     p.step([&] { cmbSearch_->setEditText(QString()); });

@@ -294,6 +294,32 @@ TEST_F(ListaLookup, NewSearchNarrowsAndNuevaBusquedaReturns) {
     });
 }
 
+TEST_F(ListaLookup, SearchTextsStayInsideTheirQuotesSearchAfterSearch) {
+    ScriptedPrompts op;
+    auto f = ventana(
+        QStringLiteral("SELECT DESCRIPCION,IDARTICULO FROM VT_MA_ARTICULOS ORDER BY DESCRIPCION"));
+    mostrar(op, *f, [&](Lib_FrmCons3& v) {
+        const auto buscar = [&](const QString& texto) {
+            v.CmbSearch(0)->setEditText(texto);
+            QTest::keyClick(v.CmbSearch(0), Qt::Key_F5);
+            return v.ListView1()->topLevelItemCount();
+        };
+        // A text holding "order by" must not become the place where the next search splits.
+        EXPECT_EQ(buscar(QStringLiteral("t order by")), 0);
+        EXPECT_EQ(buscar(QStringLiteral("OR 1=1 OR 5")), 0);
+        EXPECT_EQ(buscar(QStringLiteral("x' UNION SELECT nombre, nombre FROM ta_usuarios --")), 0);
+        EXPECT_TRUE(v.SQL.endsWith(QStringLiteral(
+            " and DESCRIPCION like 'x'' UNION SELECT nombre, nombre FROM ta_usuarios --%' "
+            "ORDER BY DESCRIPCION")))
+            << v.SQL.toStdString();
+        QTest::mouseClick(v.CmdNueva(), Qt::LeftButton);
+        EXPECT_EQ(buscar(QStringLiteral("t*o")), 2);
+        EXPECT_EQ(v.ClausulaOrden(), QStringLiteral("ORDER BY DESCRIPCION"));
+    });
+    // Every statement was one the database accepted: no error was reported.
+    EXPECT_TRUE(op.recordsOf(ScriptedPrompts::Kind::ReportError).empty());
+}
+
 TEST_F(ListaLookup, HeaderClicksSortFlippingTheOrder) {
     ScriptedPrompts op;
     auto f = ventana(QStringLiteral(
