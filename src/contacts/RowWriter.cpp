@@ -27,9 +27,9 @@ void RowWriter::setLoadedSource(std::shared_ptr<const GridSource> source) {
 }
 
 QString RowWriter::sentenciaRegistro(const QString& table, const QString& key) {
+    // The key exactly as the cell holds it: a text key ' 5 ' is not the record '5'.
     static const QRegularExpression integer(QStringLiteral("^-?[0-9]{1,18}$"));
-    const QString k = key.trimmed();
-    const QString literal = integer.match(k).hasMatch() ? k : u'\'' + QString(k).replace(u'\'', QStringLiteral("''")) + u'\'';
+    const QString literal = integer.match(key).hasMatch() ? key : u'\'' + QString(key).replace(u'\'', QStringLiteral("''")) + u'\'';
     return QStringLiteral("select top 1 * from ") + table + QStringLiteral(" where id = ") + literal;
 }
 

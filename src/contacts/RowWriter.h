@@ -33,7 +33,7 @@ public:
     void Descartar();
 
     // The statement that reads the record of a key: the key as a number when it is one, else as
-    // a quoted text literal.
+    // a quoted text literal, blanks kept.
     static QString sentenciaRegistro(const QString& table, const QString& key);
 
     // Called whenever the pending row changes (0: none), so the window can mark it.
