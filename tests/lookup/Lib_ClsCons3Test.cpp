@@ -7,6 +7,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QPushButton>
 #include <QTreeWidget>
 
@@ -165,6 +166,31 @@ TEST_F(ConsultaLookup, GivenAndDefaultStatements) {
     c.ConsultaSearch(QStringLiteral("SOLO_ID"), nullptr, {}, nullptr, nullptr,
                      QStringLiteral("SELECT ID FROM SOLO_ID"));
     EXPECT_EQ(sentencia_, QStringLiteral("SELECT ID FROM SOLO_ID"));
+}
+
+TEST_F(ConsultaLookup, AHalfRecordAtTheEndOfTheMasksFileIsToldOnce) {
+    {
+        QFile f(mascaras_);
+        ASSERT_TRUE(f.open(QIODevice::Append));
+        f.write("V_MA_ARTICULOS interrumpido");
+    }
+    ScriptedPrompts op;
+    Lib_ClsCons3& c = componente();
+    const auto cancelar = [](Lib_FrmCons3& f) {
+        QTest::mouseClick(f.CmdCancelar(), Qt::LeftButton);
+    };
+    op.message(Prompt::Ok);
+    lista(op, cancelar);
+    c.ConsultaSearch(QStringLiteral("V_TA_FAMILIAS"));
+    // The whole masks still work; the second lookup says nothing more.
+    EXPECT_TRUE(sentencia_.contains(QStringLiteral("FROM V_TA_FAMILIAS")));
+    lista(op, cancelar);
+    c.ConsultaSearch(QStringLiteral("V_TA_FAMILIAS"));
+    const auto mensajes = op.recordsOf(ScriptedPrompts::Kind::Message);
+    ASSERT_EQ(mensajes.size(), 1u);
+    EXPECT_TRUE(mensajes[0].text.contains(QStringLiteral("registro incompleto")));
+    EXPECT_TRUE(mensajes[0].text.contains(QDir::toNativeSeparators(mascaras_)));
+    EXPECT_EQ(mensajes[0].title, QStringLiteral("Aviso al operador"));
 }
 
 TEST_F(ConsultaLookup, MaskWithoutSearchColumnStopsTheCall) {
