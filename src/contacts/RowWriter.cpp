@@ -84,7 +84,8 @@ bool RowWriter::writeExisting(int row) {
     });
     QString sql = sentenciaRegistro(state_.RecordSource, grid_.TextMatrix(row, 0));
     p.step([&] { db_.AbrirRecordset(sql, *registro_, {}, ado::adOpenDynamic, ado::adLockOptimistic, -1, true); });
-    if (p.left()) return false;
+    // A failed open was reported there; the row stays pending without a second prompt.
+    if (p.left() || registro_->State() != ado::adStateOpen) return false;
     inFields = true;
     for (int c : changed) {
         const QString text = grid_.TextMatrix(row, c);
@@ -190,6 +191,8 @@ void RowWriter::GrabaElimina() {
     if (!key.trimmed().isEmpty()) {
         QString sql = sentenciaRegistro(state_.RecordSource, key);
         p.step([&] { db_.AbrirRecordset(sql, *elimina_, {}, ado::adOpenDynamic, ado::adLockOptimistic, -1, true); });
+        // A failed open was reported there: nothing is deleted and no second prompt follows.
+        if (elimina_->State() != ado::adStateOpen) return;
         p.step([&] { elimina_->Delete(ado::adAffectCurrent); });
         p.step([&] { grid_.RemoveItem(row); });
         if (p.left()) return;

@@ -13,6 +13,7 @@
 #include "shared/Teclado.h"
 #include "shared/Twips.h"
 
+#include "BotonesConsulta.h"
 #include <QComboBox>
 #include <QDateTime>
 #include <QFontMetrics>
@@ -22,7 +23,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
-#include "BotonesConsulta.h"
 
 #include <QScrollBar>
 #include <QTreeWidget>
@@ -221,9 +221,12 @@ void Lib_FrmCons3::cargar() {
     p.step([&] {
         db_.AbrirRecordset(SQL, rs, {}, ado::adOpenForwardOnly, ado::adLockReadOnly, -1, true);
     });
+    // A statement the server refused was reported by the open: the list stays empty rather
+    // than every step after it reporting the closed recordset again.
+    const bool abierto = rs.State() == ado::adStateOpen;
     // The check boxes come with the rows (a row shows one once it has a check state).
-    p.step([&] { Encolumnar(rs); });
-    p.step([&] { Leer(rs); });
+    if (abierto) p.step([&] { Encolumnar(rs); });
+    if (abierto) p.step([&] { Leer(rs); });
     p.step([&] {
         if (OrdenarPorLwv) {
             ordenada_ = true;
@@ -540,8 +543,8 @@ void Lib_FrmCons3::nuevaBusqueda(int indice) {
     p.step([&] {
         const SentenciaConsulta::Partes partes =
             partes_ ? *partes_ : SentenciaConsulta::partesDe(SQL, sentenciaActual_);
-        nb = SentenciaConsulta::nuevaBusquedaLista(partes, campoDeCaja(indice),
-                                                   caja->currentText(), CfgUsaConsultaLIKE);
+        nb = SentenciaConsulta::nuevaBusquedaLista(partes, campoDeCaja(indice), caja->currentText(),
+                                                   CfgUsaConsultaLIKE);
         hecha = true;
     });
     if (!hecha) return;

@@ -129,7 +129,9 @@ void Lib_FrmCons3Tree::ArmarTreeVAutomatico() {
     p.step([&] {
         db_.AbrirRecordset(SQL, rs, {}, ado::adOpenDynamic, ado::adLockReadOnly, -1, true);
     });
-    const bool vacio = p.value<bool>([&] { return rs.BOF() && rs.Eof(); }, true);
+    // A refused statement was reported by the open; the tree keeps only its root.
+    const bool vacio =
+        rs.State() != ado::adStateOpen || p.value<bool>([&] { return rs.BOF() && rs.Eof(); }, true);
     if (!vacio && !p.left()) {
         p.step([&] {
             rs.MoveFirst();

@@ -110,4 +110,30 @@ TEST_F(LockedWrite, ADeletionIsDoneOnRetry) {
     EXPECT_EQ(w->state.gFilaPendiente, 0);
 }
 
+TEST_F(LockedWrite, AFileLockedForReadingGivesOnePromptPerFault) {
+    openPatient();
+    FlexGrid& g = grid();
+    ScriptedPrompts op;
+    ReaderProcess writer(db->path(), ReaderProcess::Lock::Exclusive);
+    // The record to delete cannot be read: the deletion stops at the open's report.
+    op.message(Prompt::Ok).reportError(Prompt::Abort);
+    click(3, 1);
+    QTest::keyClick(&g, Qt::Key_Delete);
+    EXPECT_EQ(g.Rows(), 13);
+    // Nor can an edited row be read again: the open says so, and nothing more is asked.
+    type(2, 1, QStringLiteral("Roberto"));
+    op.reportError(Prompt::Abort);
+    moveAway(5);
+    EXPECT_EQ(w->state.gFilaPendiente, 2);
+    writer.stop();
+    const auto errors = op.recordsOf(ScriptedPrompts::Kind::ReportError);
+    ASSERT_EQ(errors.size(), 2u);
+    for (const auto& e : errors) {
+        EXPECT_EQ(e.title, QStringLiteral("AbrirRecordset"));
+        EXPECT_TRUE(e.text.contains(QStringLiteral("bloqueada"))) << e.text.toStdString();
+    }
+    EXPECT_EQ(stored(QStringLiteral("SELECT count(*) FROM MA_contactos")), QStringLiteral("12"));
+    EXPECT_EQ(g.TextMatrix(2, 1), QStringLiteral("Roberto"));
+}
+
 } // namespace

@@ -169,6 +169,18 @@ TEST_F(ArbolLookup, SearchTextsStayInsideTheirQuotesSearchAfterSearch) {
     EXPECT_TRUE(op.recordsOf(ScriptedPrompts::Kind::ReportError).empty());
 }
 
+TEST_F(ArbolLookup, ARefusedStatementIsReportedOnce) {
+    ScriptedPrompts op;
+    auto f = ventana(QStringLiteral("SELECT C, D FROM NO_EXISTE ORDER BY C"));
+    op.dialog([&](QDialog&) {
+          EXPECT_EQ(forma(f->TreeV()), QStringLiteral("Consulta..."));
+      }).reportError(Prompt::Abort);
+    prompts().execDialog(*f);
+    const auto reportes = op.recordsOf(ScriptedPrompts::Kind::ReportError);
+    ASSERT_EQ(reportes.size(), 1u);
+    EXPECT_EQ(reportes[0].title, QStringLiteral("AbrirRecordset"));
+}
+
 TEST_F(ArbolLookup, AcceptSingleNode) {
     ScriptedPrompts op;
     const auto elegir = [&](const QString& sql, const QString& campo, const QString& codigo) {

@@ -24,7 +24,7 @@ int tryExclusive(const QString& file) {
 
 } // namespace
 
-ReaderProcess::ReaderProcess(const QString& databaseFile) : file_(databaseFile) {
+ReaderProcess::ReaderProcess(const QString& databaseFile, Lock lock) : file_(databaseFile) {
     shell_.setProgram(QStringLiteral("sqlite3"));
     shell_.setArguments({QStringLiteral("-batch"), databaseFile});
     shell_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -34,13 +34,14 @@ ReaderProcess::ReaderProcess(const QString& databaseFile) : file_(databaseFile) 
         ADD_FAILURE() << "the sqlite3 shell does not start: " << shell_.errorString().toStdString();
         return;
     }
-    shell_.write("BEGIN;\nSELECT count(*) FROM sqlite_master;\n");
+    shell_.write(lock == Lock::Read ? "BEGIN;\nSELECT count(*) FROM sqlite_master;\n"
+                                    : "BEGIN EXCLUSIVE;\n");
     shell_.waitForBytesWritten(10000);
     QElapsedTimer waited;
     waited.start();
     while (tryExclusive(file_) == SQLITE_OK) {
         if (waited.elapsed() > 10000) {
-            ADD_FAILURE() << "the sqlite3 shell never took its read lock";
+            ADD_FAILURE() << "the sqlite3 shell never took its lock";
             return;
         }
         QThread::msleep(10);

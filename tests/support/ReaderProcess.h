@@ -3,14 +3,17 @@
 #include <QProcess>
 #include <QString>
 
-// Another operator reading: the sqlite3 shell, a real second process, holding a read transaction
-// ("BEGIN;" then a SELECT) on a database file until stop(). While it reads, a writer of the file
-// cannot commit. The shell is ended when the object goes.
+// Another operator: the sqlite3 shell, a real second process, holding a transaction on a
+// database file until stop(). Reading ("BEGIN;" then a SELECT), it keeps a writer of the file
+// from committing; writing ("BEGIN EXCLUSIVE;"), it keeps everyone else from reading too. The
+// shell is ended when the object goes.
 class ReaderProcess {
 public:
-    // Starts the shell and returns once its read lock is held (checked from outside, so the
-    // shell's output buffering does not matter). Fails the test when it cannot.
-    explicit ReaderProcess(const QString& databaseFile);
+    enum class Lock { Read, Exclusive };
+
+    // Starts the shell and returns once its lock is held (checked from outside, so the shell's
+    // output buffering does not matter). Fails the test when it cannot.
+    explicit ReaderProcess(const QString& databaseFile, Lock lock = Lock::Read);
     ~ReaderProcess();
     ReaderProcess(const ReaderProcess&) = delete;
     ReaderProcess& operator=(const ReaderProcess&) = delete;
