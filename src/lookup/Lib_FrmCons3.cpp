@@ -303,11 +303,10 @@ void Lib_FrmCons3::Leer(ado::Recordset& rs) {
         Variant color;
         if (modoArticulos_) {
             p.step([&] {
-                const Currency punto =
-                    util_.NullToEmpty(rs.Fields(QStringLiteral("PUNTOPEDIDO")).Value())
-                        .toCurrency();
-                const Currency stock =
-                    util_.NullToEmpty(rs.Fields(QStringLiteral("Stock")).Value()).toCurrency();
+                const Currency punto = NivelStock::cantidad(
+                    util_.NullToEmpty(rs.Fields(QStringLiteral("PUNTOPEDIDO")).Value()));
+                const Currency stock = NivelStock::cantidad(
+                    util_.NullToEmpty(rs.Fields(QStringLiteral("Stock")).Value()));
                 color = NivelStock::color(NivelStock::nivel(punto, stock), StkNivel1, StkNivel2,
                                           StkNivel3, StkNivel4);
             });
