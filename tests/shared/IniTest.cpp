@@ -1,6 +1,7 @@
 #include "shared/Ini.h"
 
 #include <QFile>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -61,16 +62,11 @@ TEST(Ini, ByteOrderMarksAndEveryKindOfLineEnd) {
     EXPECT_EQ(read("\xEF\xBB\xBF[PC1|JUAN]\r\nFlatToolbars=0\r\nDbName=Se\xC3\xB1or\r\n",
                    QStringLiteral("DbName")),
               QStringLiteral("Señor"));
-    EXPECT_EQ(read(QByteArray("\xFF\xFE[\0P\0C\0001\0|\0J\0U\0A\0N\0]\0\r\0\n\0"
-                              "D\0b\0=\0\xF1\0\r\0\n\0",
-                              40),
-                   QStringLiteral("Db")),
-              QStringLiteral("ñ"));
-    EXPECT_EQ(read(QByteArray("\xFE\xFF\0[\0P\0C\0001\0|\0J\0U\0A\0N\0]\0\r\0\n"
-                              "\0D\0b\0=\0\xF1\0\r\0\n",
-                              40),
-                   QStringLiteral("Db")),
-              QStringLiteral("ñ"));
+    const QString ini16 = QStringLiteral("[PC1|JUAN]\r\nDb=\u00F1\u20AC\r\n");
+    for (const auto encoding : {QStringConverter::Utf16LE, QStringConverter::Utf16BE}) {
+        const QByteArray bytes = QStringEncoder(encoding, QStringConverter::Flag::WriteBom)(ini16);
+        EXPECT_EQ(read(bytes, QStringLiteral("Db")), QStringLiteral("\u00F1\u20AC"));
+    }
     // CR alone ends lines as well; without a mark the bytes are Windows-1252.
     EXPECT_EQ(read("[Otra]\rDb=x\r[PC1|JUAN]\rFlatToolbars=0\rDb=Se\xF1or\r",
                    QStringLiteral("FlatToolbars")),
