@@ -1,6 +1,7 @@
 #include "ReaderProcess.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QThread>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -34,18 +35,28 @@ ReaderProcess::ReaderProcess(const QString& databaseFile, Lock lock) : file_(dat
         ADD_FAILURE() << "the sqlite3 shell does not start: " << shell_.errorString().toStdString();
         return;
     }
-    shell_.write(lock == Lock::Read ? "BEGIN;\nSELECT count(*) FROM sqlite_master;\n"
-                                    : "BEGIN EXCLUSIVE;\n");
+    // Once its transaction holds the lock, the shell writes a word to a file of its own: the
+    // test goes on only then (its standard output would be buffered until it ends).
+    const QString marker = databaseFile + QStringLiteral(".lector");
+    QFile::remove(marker);
+    QByteArray script = ".timeout 10000\n";
+    script +=
+        lock == Lock::Read ? "BEGIN;\nSELECT count(*) FROM sqlite_master;\n" : "BEGIN EXCLUSIVE;\n";
+    script += ".output '" + QFile::encodeName(marker) + "'\n.print listo\n.output stdout\n";
+    shell_.write(script);
     shell_.waitForBytesWritten(10000);
     QElapsedTimer waited;
     waited.start();
-    while (tryExclusive(file_) == SQLITE_OK) {
-        if (waited.elapsed() > 10000) {
+    for (;;) {
+        QFile done(marker);
+        if (done.open(QIODevice::ReadOnly) && done.readAll() == "listo\n") break;
+        if (waited.elapsed() > 10000 || shell_.state() == QProcess::NotRunning) {
             ADD_FAILURE() << "the sqlite3 shell never took its lock";
             return;
         }
         QThread::msleep(10);
     }
+    QFile::remove(marker);
 }
 
 void ReaderProcess::stop() {

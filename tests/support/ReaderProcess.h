@@ -11,8 +11,8 @@ class ReaderProcess {
 public:
     enum class Lock { Read, Exclusive };
 
-    // Starts the shell and returns once its lock is held (checked from outside, so the shell's
-    // output buffering does not matter). Fails the test when it cannot.
+    // Starts the shell and returns once its lock is held (the shell says so through a file
+    // beside the database). Fails the test when it cannot.
     explicit ReaderProcess(const QString& databaseFile, Lock lock = Lock::Read);
     ~ReaderProcess();
     ReaderProcess(const ReaderProcess&) = delete;
