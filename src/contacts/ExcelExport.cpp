@@ -11,6 +11,7 @@
 #include <QTemporaryFile>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -60,11 +61,61 @@ QString libraryReason(lxw_error error) {
     }
 }
 
+// True when XML 1.0 admits the character. The format's own escape covers the other control
+// characters; these have none: code 0 ends the library's texts, and U+FFFE, U+FFFF and half a
+// surrogate pair make the whole sheet unreadable to a strict reader.
+bool admitted(char16_t c) {
+    return c != 0 && c != 0xFFFE && c != 0xFFFF && !QChar::isSurrogate(c);
+}
+
+// The text as the sheet can hold it: every character that XML forbids becomes U+FFFD.
+// `replaced` tells whether any did.
+QString admittedText(QStringView text, bool& replaced) {
+    QString out;
+    out.reserve(text.size());
+    replaced = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            out += text.mid(i, 2);
+            ++i;
+        } else if (admitted(c)) {
+            out += QChar(c);
+        } else {
+            out += QChar(QChar::ReplacementCharacter);
+            replaced = true;
+        }
+    }
+    return out;
+}
+
+// The title and the field names as the sheet can hold them; the operator is not told about
+// these, which come from the program and the table's definition.
+QByteArray xmlUtf8(QStringView text) {
+    bool replaced = false;
+    return admittedText(text, replaced).toUtf8();
+}
+
+// True when UTF-8 holds no byte 0 and neither U+FFFE nor U+FFFF (EF BF BE, EF BF BF); it is
+// valid UTF-8 already, so there are no surrogates in it.
+bool admittedUtf8(QUtf8StringView text) {
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t n = std::size_t(text.size());
+    if (std::memchr(p, 0, n)) return false;
+    for (const unsigned char* q = p;
+         (q = static_cast<const unsigned char*>(std::memchr(q, 0xEF, n - std::size_t(q - p))));
+         ++q) {
+        if (std::size_t(q - p) + 2 < n && q[1] == 0xBF && (q[2] == 0xBE || q[2] == 0xBF))
+            return false;
+    }
+    return true;
+}
+
 class Sheets {
 public:
     Sheets(const QString& tempPath, const QString& target, const ado::RowStore& rows,
            const QString& title, long rowsPerSheet, long long records)
-        : target_(target), rows_(rows), title_(title.toUtf8()), rowsPerSheet_(rowsPerSheet) {
+        : target_(target), rows_(rows), title_(xmlUtf8(title)), rowsPerSheet_(rowsPerSheet) {
         const QByteArray name = QFile::encodeName(tempPath);
         tempDir_ = QFile::encodeName(QFileInfo(target).absolutePath());
         lxw_workbook_options options{};
@@ -101,6 +152,7 @@ public:
 
     int sheets() const { return sheetCount_; }
     long long cutTexts() const { return cutTexts_; }
+    long long replacedTexts() const { return replacedTexts_; }
 
     void writeRecord(long record) {
         if (row_ >= lxw_row_t(rowsPerSheet_)) newSheet();
@@ -111,7 +163,7 @@ public:
             if (kind == ado::RowStore::CellKind::Text && !rows_.isNull(record, c)) {
                 const QUtf8StringView text = rows_.textUtf8(record, c);
                 // Within the cell limit whatever the letters (a character takes a byte or more).
-                if (text.size() <= ExcelExport::cellTextLimit) {
+                if (text.size() <= ExcelExport::cellTextLimit && admittedUtf8(text)) {
                     writeUtf8(lxw_col_t(c), text);
                     continue;
                 }
@@ -137,15 +189,19 @@ private:
         if (!sheet_) cannotWrite(target_, libraryReason(LXW_ERROR_CREATING_TMPFILE));
         check(worksheet_write_string(sheet_, titleRow, 0, title_.constData(), titleFormat_));
         for (long c = 0; c < rows_.columnCount(); ++c) {
-            const QByteArray fieldName = rows_.columns()[std::size_t(c)].name.toUtf8();
+            const QByteArray fieldName = xmlUtf8(rows_.columns()[std::size_t(c)].name);
             check(worksheet_write_string(sheet_, headerRow, lxw_col_t(c), fieldName.constData(),
                                          headerFormat_));
         }
         row_ = firstDataRow;
     }
 
-    void writeText(lxw_col_t col, QStringView text) {
-        if (text.isEmpty()) return;
+    void writeText(lxw_col_t col, QStringView given) {
+        if (given.isEmpty()) return;
+        bool replaced = false;
+        const QString admittedCopy = admittedText(given, replaced);
+        if (replaced) ++replacedTexts_;
+        QStringView text = admittedCopy;
         if (text.size() > ExcelExport::cellTextLimit) {
             qsizetype keep = ExcelExport::cellTextLimit;
             if (text[keep - 1].isHighSurrogate()) --keep; // never half a character
@@ -199,7 +255,9 @@ private:
         }
     }
 
-    void writeDate(lxw_col_t col, const QDateTime& when) { writeDate(col, when.date(), when.time()); }
+    void writeDate(lxw_col_t col, const QDateTime& when) {
+        writeDate(col, when.date(), when.time());
+    }
 
     void writeDate(lxw_col_t col, const QDate& d, const QTime& t) {
         const bool hasTime = t.isValid() && t != QTime(0, 0);
@@ -241,6 +299,7 @@ private:
     int sheetCount_ = 0;
     std::string scratch_;
     long long cutTexts_ = 0;
+    long long replacedTexts_ = 0;
 };
 
 // Puts the finished temporary in place of the target in one step.
@@ -298,6 +357,7 @@ ExcelExport::Result ExcelExport::write(const QString& path, const ado::RowStore&
     }
     result.sheets = sheets.sheets();
     result.cutTexts = sheets.cutTexts();
+    result.replacedTexts = sheets.replacedTexts();
     sheets.close();
     replaceTarget(temp.fileName(), path);
     temp.setAutoRemove(false);
@@ -318,6 +378,11 @@ QString ExcelExport::notice(const Result& result) {
         parts << u"%1 textos tenían más de %2 caracteres, los que admite una celda, y se han "
                  u"escrito acortados."_s.arg(locale.toString(result.cutTexts))
                      .arg(locale.toString(qlonglong(cellTextLimit)));
+    }
+    if (result.replacedTexts > 0) {
+        parts << u"%1 textos tenían caracteres que un libro de Excel no puede guardar (el de "
+                 u"código 0, U+FFFE o U+FFFF) y se han escrito con el carácter de reemplazo "
+                 u"\uFFFD en su lugar."_s.arg(locale.toString(result.replacedTexts));
     }
     return parts.join(u' ');
 }

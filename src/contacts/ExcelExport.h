@@ -34,6 +34,9 @@ public:
         long long records = 0;  // records written
         int sheets = 0;         // worksheets written; more than one when the records overflowed
         long long cutTexts = 0; // texts longer than a cell holds, written cut to cellTextLimit
+        // Texts holding characters XML forbids (code 0, U+FFFE, U+FFFF, half a surrogate pair),
+        // written with U+FFFD in their place.
+        long long replacedTexts = 0;
     };
 
     // Writes the records from the recordset's current record to its end; the current record is
@@ -49,6 +52,6 @@ public:
                         const QString& title, const Options& options);
 
     // What the operator is told after an export: the records went on into further worksheets,
-    // or some texts were cut; "" when there is nothing to tell.
+    // some texts were cut, or some characters replaced; "" when there is nothing to tell.
     static QString notice(const Result& result);
 };

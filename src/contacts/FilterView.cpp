@@ -151,9 +151,7 @@ void FilterView::txtCriteria_Change() { cmdOK->setEnabled(!txtCriteria->toPlainT
 
 QString FilterView::sentencia() const {
     // The box keeps line breaks as LF; the criterion has always held CR LF pairs.
-    QString criterio = txtCriteria->toPlainText().replace(u'\n', QStringLiteral("\r\n")).trimmed();
-    criterio = FilterText::ReemplazaCar(criterio, QString(QChar(10)), QStringLiteral(" "));
-    criterio = FilterText::ReemplazaCar(criterio, QString(QChar(13)), QStringLiteral(" "));
+    const QString criterio = FilterText::criterio(txtCriteria->toPlainText().replace(u'\n', QStringLiteral("\r\n")));
     QStringList order;
     for (int i = 0; i < lstFields->count(); ++i) {
         if (lstFields->item(i)->isSelected()) order << lstFields->item(i)->text();

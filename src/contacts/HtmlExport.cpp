@@ -35,16 +35,24 @@ template <std::size_t N> char* writeMarkup(char* d, const char (&markup)[N]) {
     return d + (N - 1);
 }
 
-// ASCII characters that stand for themselves in the page (all but the four of the markup).
+// Control characters a page may not carry (code 0 above all, which cuts the text for many
+// readers): everything below a blank but tab, line feed, form feed and carriage return.
+constexpr bool forbiddenControl(char16_t c) {
+    return c < 0x20 && c != '\t' && c != '\n' && c != '\f' && c != '\r';
+}
+
+// ASCII characters that stand for themselves in the page (all but the four of the markup and
+// the forbidden controls).
 constexpr auto plainAscii = [] {
     std::array<bool, 128> plain{};
     for (std::size_t c = 0; c < plain.size(); ++c)
-        plain[c] = c != '&' && c != '<' && c != '>' && c != '"';
+        plain[c] = c != '&' && c != '<' && c != '>' && c != '"' && !forbiddenControl(char16_t(c));
     return plain;
 }();
 
 // The text's Windows-1252 bytes with "&", "<", ">" and '"' as entities and every character the
-// code page lacks as a numeric character reference: the page says everything it was given.
+// code page lacks as a numeric character reference: the page says everything it was given, but
+// for the controls a page may not carry, written as U+FFFD.
 void appendEscaped(QByteArray& out, QStringView text) {
     // Room for the longest form of every character ("&#1114111;"), given back at the end.
     constexpr qsizetype longest = 10;
@@ -77,7 +85,8 @@ void appendEscaped(QByteArray& out, QStringView text) {
                 d = writeMarkup(d, "&quot;");
                 break;
             default:
-                *d++ = char(u);
+                // A forbidden control shows as the replacement character, never as its byte.
+                d = writeReference(d, 0xFFFD);
             }
         } else if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(t[i + 1])) {
             d = writeReference(d, QChar::surrogateToUcs4(u, t[i + 1]));

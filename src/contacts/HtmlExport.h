@@ -41,6 +41,8 @@ public:
     // "&nbsp;" repeated `count` times (none for zero or less).
     static QString EspaciosHTML(short count);
     // The text with "&", "<", ">" and '"' as entities and every character that Windows-1252
-    // lacks as a numeric character reference, so it can stand anywhere in the page.
+    // lacks as a numeric character reference, so it can stand anywhere in the page; a control
+    // character other than tab, line feed, form feed and carriage return (code 0 among them)
+    // becomes the reference of U+FFFD.
     static QString escape(QStringView text);
 };

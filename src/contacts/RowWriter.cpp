@@ -33,11 +33,11 @@ void RowWriter::setLoadedSource(std::shared_ptr<const GridSource> source) {
 }
 
 QString RowWriter::sentenciaRegistro(const QString& table, const QString& key) {
+    // The key exactly as the cell holds it: a text key ' 5 ' is not the record '5'.
     static const QRegularExpression integer(QStringLiteral("^-?[0-9]{1,18}$"));
-    const QString k = key.trimmed();
-    const QString literal = integer.match(k).hasMatch()
-                                ? k
-                                : u'\'' + QString(k).replace(u'\'', QStringLiteral("''")) + u'\'';
+    const QString literal = integer.match(key).hasMatch()
+                                ? key
+                                : u'\'' + QString(key).replace(u'\'', QStringLiteral("''")) + u'\'';
     return QStringLiteral("select top 1 * from ") + table + QStringLiteral(" where id = ") +
            literal;
 }
@@ -148,7 +148,8 @@ RowWriter::Outcome RowWriter::writeExisting(int row, std::vector<int>& refused,
                 state_.RecordSource);
         }
     });
-    if (p.left()) return Outcome::Failed;
+    // A failed open was reported there; the row stays pending without a second prompt.
+    if (p.left() || registro_->State() != ado::adStateOpen) return Outcome::Failed;
 
     opened = true;
     const bool fromSource = grid_.cells().sourceRow(row - 1) >= 0;
@@ -360,6 +361,8 @@ void RowWriter::GrabaElimina() {
             db_.AbrirRecordset(sql, *elimina_, {}, ado::adOpenDynamic, ado::adLockOptimistic, -1,
                                true);
         });
+        // A failed open was reported there: nothing is deleted and no second prompt follows.
+        if (elimina_->State() != ado::adStateOpen) return;
         p.step([&] { elimina_->Delete(ado::adAffectCurrent); });
         p.step([&] { grid_.RemoveItem(row); });
         if (p.left()) return;

@@ -43,7 +43,7 @@ public:
     void Descartar();
 
     // The statement that reads the record of a key: the key as a number when it is one, else as
-    // a quoted text literal.
+    // a quoted text literal, blanks kept.
     static QString sentenciaRegistro(const QString& table, const QString& key);
 
     // What the field of a grid column takes (no rule for a column beyond the recordset's fields).

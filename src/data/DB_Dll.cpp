@@ -61,8 +61,10 @@ bool DB_Dll::askConnectionData() {
     return gOpenFlag;
 }
 
-// The connection handler: with a provider error the operator may correct the data and retry;
-// without one the description is shown and the opening ends.
+// The connection handler: with a provider error the operator may correct the data and retry.
+// Without one (a ready connection string naming an unknown provider, say) the description is
+// shown and, when the connection did not open, the login dialog is offered all the same: ending
+// here with gOpenFlag set would let the start-up go on as if connected.
 bool DB_Dll::retryAfterFailure(const RuntimeError& error) {
     ado::Errors& errors = gCnn().Errors();
     if (errors.Count() > 0) {
@@ -83,7 +85,10 @@ bool DB_Dll::retryAfterFailure(const RuntimeError& error) {
         return false;
     }
     prompts().message(error.description(), QString(), Prompt::Buttons::Ok, Prompt::Icon::None);
-    return false;
+    if (gCnn().State() == ado::adStateOpen) return false;
+    if (!askConnectionData()) return false;
+    buildConnString();
+    return true;
 }
 
 void DB_Dll::OpenServerADODB(bool PideParametrosSQL, long lCursor, const QString& ConnString, bool ValidaAdmin) {

@@ -82,15 +82,20 @@ QString entreComillas(QString texto) {
     return u'"' + texto + u'"';
 }
 
+// Digits with at most one decimal separator ("," or "."), as the widths are written: the file
+// has no group separators, so "1.2.3,4" is a damaged width, not 1234.
 bool esNumero(const QString& texto) {
     bool digito = false;
+    int separadores = 0;
     for (QChar c : texto) {
         if (c.unicode() >= u'0' && c.unicode() <= u'9')
             digito = true;
-        else if (c != u',' && c != u'.')
+        else if (c == u',' || c == u'.')
+            ++separadores;
+        else
             return false;
     }
-    return digito;
+    return digito && separadores <= 1;
 }
 
 // The lines of the file without their line ends; nothing when it cannot be read.
@@ -182,6 +187,8 @@ ColumnWidthsFile::Lectura ColumnWidthsFile::LeerAnchos(const QString& tablaConsu
             QString falla;
             if (barra < 0) {
                 falla = QStringLiteral("falta el ancho de la columna %1").arg(columna);
+            } else if (pieza.isEmpty()) {
+                aplicada.anchos.append(0); // a blank amount is 0, as the suite reads it
             } else if (!esNumero(pieza)) {
                 falla = QStringLiteral("el ancho de la columna %1 no es un número").arg(columna);
             } else {

@@ -43,10 +43,11 @@ public:
     static QString tablaDeAnchos(const QString& tablaConsulta);
 
     // Reads the widths stored for the table (after tablaDeAnchos) for a list of `columnas`
-    // columns: every line of the table in file order, each with at most `columnas` widths.
-    // Reading stops at the first damaged line (a line that is not two fields, a missing "|" or
-    // an unreadable width for one of the columns) and keeps what was read before. Nothing when
-    // the file is missing. Never raises.
+    // columns: every line of the table in file order, each with at most `columnas` widths; a
+    // blank width is 0. Reading stops at the first damaged line (a line that is not two fields,
+    // a missing "|" or an unreadable width for one of the columns, such as a number with more
+    // than one decimal separator) and keeps what was read before. Nothing when the file is
+    // missing. Never raises.
     Lectura LeerAnchos(const QString& tablaConsulta, int columnas) const;
 
     // Stores the widths (in twips, column order) as the one entry of the table (after

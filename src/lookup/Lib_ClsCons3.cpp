@@ -9,6 +9,7 @@
 #include "shared/Prompts.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <memory>
 
 Lib_ClsCons3::Lib_ClsCons3(DB_Dll& db, ConfigReader leerConfiguracion, QString carpetaPrograma)
@@ -52,6 +53,20 @@ void Lib_ClsCons3::ConsultaSearch(const QString& SQL, CollectionRef* CmpsDevuelt
     } else if (gUsarMascarasConsultas) {
         // An unreadable masks file counts as no mask: the table's own fields still give a lookup.
         const MasksFile::Busqueda busqueda = MasksFile(gRutaMascaraConsultas).buscar(SQL);
+        if (busqueda.finIncompleto && avisoFinIncompleto_ != gRutaMascaraConsultas) {
+            // Once per file: the other masks still work, and the operator need not hear of it
+            // at every lookup.
+            avisoFinIncompleto_ = gRutaMascaraConsultas;
+            p.step([&] {
+                prompts().message(
+                    QStringLiteral("El archivo de máscaras de consulta %1 termina con un registro "
+                                   "incompleto, que no se usa; las demás máscaras se usan como "
+                                   "siempre. Puede deberse a una grabación interrumpida.")
+                        .arg(QDir::toNativeSeparators(gRutaMascaraConsultas)),
+                    QStringLiteral("Aviso al operador"), Prompt::Buttons::Ok,
+                    Prompt::Icon::Exclamation);
+            });
+        }
         if (busqueda.estado == MasksFile::Estado::Encontrada && busqueda.registro) {
             mascara_ = busqueda.registro;
             const SentenciaConsulta::DeMascara r = SentenciaConsulta::sentenciaMascara(

@@ -59,5 +59,7 @@ private:
     QString carpetaPrograma_;
     bool CfgUsaConsultaLIKE = false;
     std::optional<MascaraConsulta> mascara_;
+    // The masks file whose half record the operator was told about.
+    QString avisoFinIncompleto_;
     Util util_;
 };

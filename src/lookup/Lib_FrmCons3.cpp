@@ -13,6 +13,7 @@
 #include "shared/Teclado.h"
 #include "shared/Twips.h"
 
+#include "BotonesConsulta.h"
 #include <QComboBox>
 #include <QDateTime>
 #include <QFontMetrics>
@@ -22,7 +23,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
-#include "BotonesConsulta.h"
 
 #include <QScrollBar>
 #include <QTreeWidget>
@@ -208,7 +208,10 @@ void Lib_FrmCons3::cargar() {
         Cantidades = newCollection();
     });
     p.step([&] { listView1_->clear(); });
-    p.step([&] { SQL = u' ' + SQL; });
+    p.step([&] {
+        SQL = u' ' + SQL;
+        if (partes_) partes_->base.prepend(u' ');
+    });
     p.step([&] { tablaConsulta_ = SentenciaConsulta::tablaDeSentencia(SQL); });
     p.step([&] {
         if (sentenciaOriginal_.isEmpty()) sentenciaOriginal_ = SQL;
@@ -218,9 +221,12 @@ void Lib_FrmCons3::cargar() {
     p.step([&] {
         db_.AbrirRecordset(SQL, rs, {}, ado::adOpenForwardOnly, ado::adLockReadOnly, -1, true);
     });
+    // A statement the server refused was reported by the open: the list stays empty rather
+    // than every step after it reporting the closed recordset again.
+    const bool abierto = rs.State() == ado::adStateOpen;
     // The check boxes come with the rows (a row shows one once it has a check state).
-    p.step([&] { Encolumnar(rs); });
-    p.step([&] { Leer(rs); });
+    if (abierto) p.step([&] { Encolumnar(rs); });
+    if (abierto) p.step([&] { Leer(rs); });
     p.step([&] {
         if (OrdenarPorLwv) {
             ordenada_ = true;
@@ -297,11 +303,10 @@ void Lib_FrmCons3::Leer(ado::Recordset& rs) {
         Variant color;
         if (modoArticulos_) {
             p.step([&] {
-                const Currency punto =
-                    util_.NullToEmpty(rs.Fields(QStringLiteral("PUNTOPEDIDO")).Value())
-                        .toCurrency();
-                const Currency stock =
-                    util_.NullToEmpty(rs.Fields(QStringLiteral("Stock")).Value()).toCurrency();
+                const Currency punto = NivelStock::cantidad(
+                    util_.NullToEmpty(rs.Fields(QStringLiteral("PUNTOPEDIDO")).Value()));
+                const Currency stock = NivelStock::cantidad(
+                    util_.NullToEmpty(rs.Fields(QStringLiteral("Stock")).Value()));
                 color = NivelStock::color(NivelStock::nivel(punto, stock), StkNivel1, StkNivel2,
                                           StkNivel3, StkNivel4);
             });
@@ -492,7 +497,10 @@ void Lib_FrmCons3::reject() {
 
 void Lib_FrmCons3::nuevaBusquedaOriginal() {
     Procedure p(Handler::skip());
-    p.step([&] { SQL = sentenciaOriginal_; });
+    p.step([&] {
+        SQL = sentenciaOriginal_;
+        partes_.reset();
+    });
     p.step([&] { cargar(); });
     p.step([&] { CmbSearch(0)->setFocus(); });
 }
@@ -532,13 +540,16 @@ void Lib_FrmCons3::nuevaBusqueda(int indice) {
     SentenciaConsulta::NuevaBusqueda nb;
     bool hecha = false;
     p.step([&] {
-        nb = SentenciaConsulta::nuevaBusquedaLista(SQL, sentenciaActual_, campoDeCaja(indice),
-                                                   caja->currentText(), CfgUsaConsultaLIKE);
+        const SentenciaConsulta::Partes partes =
+            partes_ ? *partes_ : SentenciaConsulta::partesDe(SQL, sentenciaActual_);
+        nb = SentenciaConsulta::nuevaBusquedaLista(partes, campoDeCaja(indice), caja->currentText(),
+                                                   CfgUsaConsultaLIKE);
         hecha = true;
     });
     if (!hecha) return;
     p.step([&] {
-        clausulaOrden_ = nb.clausulaOrden;
+        clausulaOrden_ = nb.partes.orden;
+        partes_ = nb.partes;
         if (!CfgUsaConsultaLIKE) caja->setEditText(nb.textoCaja);
         SQL = nb.sql;
     });

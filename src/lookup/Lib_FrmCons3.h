@@ -1,12 +1,14 @@
 #pragma once
 
 #include "ConfigReader.h"
+#include "SentenciaConsulta.h"
 #include "shared/Collection.h"
 #include "shared/Util.h"
 #include "shared/Variant.h"
 
 #include <QDialog>
 #include <QString>
+#include <optional>
 #include <vector>
 
 class DB_Dll;
@@ -139,6 +141,8 @@ private:
     QString sentenciaOriginal_;
     QString sentenciaActual_;
     QString clausulaOrden_;
+    // The statement's base and ORDER BY part since the first search; none before it.
+    std::optional<SentenciaConsulta::Partes> partes_;
     QString tablaConsulta_;
     short busquedaActual_ = 0;
 

@@ -129,7 +129,9 @@ void Lib_FrmCons3Tree::ArmarTreeVAutomatico() {
     p.step([&] {
         db_.AbrirRecordset(SQL, rs, {}, ado::adOpenDynamic, ado::adLockReadOnly, -1, true);
     });
-    const bool vacio = p.value<bool>([&] { return rs.BOF() && rs.Eof(); }, true);
+    // A refused statement was reported by the open; the tree keeps only its root.
+    const bool vacio =
+        rs.State() != ado::adStateOpen || p.value<bool>([&] { return rs.BOF() && rs.Eof(); }, true);
     if (!vacio && !p.left()) {
         p.step([&] {
             rs.MoveFirst();
@@ -198,12 +200,15 @@ void Lib_FrmCons3Tree::nuevaBusqueda() {
     p.step([&] {
         clausulaOrden_.clear();
         campoCaja_ = QStringLiteral("Descripcion");
-        nb = SentenciaConsulta::nuevaBusquedaArbol(SQL, cmbSearch_->currentText());
+        const SentenciaConsulta::Partes partes =
+            partes_ ? *partes_ : SentenciaConsulta::partesDe(SQL, SQL);
+        nb = SentenciaConsulta::nuevaBusquedaArbol(partes, cmbSearch_->currentText());
         hecha = true;
     });
     if (!hecha) return;
     p.step([&] {
-        clausulaOrden_ = nb.clausulaOrden;
+        clausulaOrden_ = nb.partes.orden;
+        partes_ = nb.partes;
         SQL = nb.sql;
     });
     p.step([&] { cmbSearch_->setEditText(QString()); });

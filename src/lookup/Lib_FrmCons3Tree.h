@@ -1,12 +1,14 @@
 #pragma once
 
 #include "ArbolCodigos.h"
+#include "SentenciaConsulta.h"
 #include "shared/Collection.h"
 #include "shared/Util.h"
 #include "shared/Variant.h"
 
 #include <QDialog>
 #include <QString>
+#include <optional>
 #include <vector>
 
 class DB_Dll;
@@ -94,6 +96,8 @@ private:
 
     QString sentenciaActual_;
     QString clausulaOrden_;
+    // The statement's base and ORDER BY part since the first search; none before it.
+    std::optional<SentenciaConsulta::Partes> partes_;
     bool cargado_ = false;
     bool propagando_ = false;
 };

@@ -64,6 +64,8 @@ MasksFile::Busqueda MasksFile::buscar(const QString& tabla) const {
                 .arg(path_, info.isDir() ? QStringLiteral("es una carpeta") : file.errorString());
         return result;
     }
+    // Told whichever record matches: the half record is there all the same.
+    result.finIncompleto = file.size() % MascaraConsulta::TamanoRegistro != 0;
     const QString buscada = recortar(tabla);
     for (qint64 numero = 1;; ++numero) {
         const QByteArray bytes = file.read(MascaraConsulta::TamanoRegistro);
@@ -80,7 +82,10 @@ MasksFile::Busqueda MasksFile::buscar(const QString& tabla) const {
             result.finIncompleto = true;
             break;
         }
-        if (limpiar(registro->TablaMascara).compare(buscada, Qt::CaseInsensitive) == 0) {
+        // A record without a table name (blank, or all bytes 0 or 255 of a damaged file) is the
+        // mask of nothing, not of an empty name.
+        const QString clave = limpiar(registro->TablaMascara);
+        if (!clave.isEmpty() && clave.compare(buscada, Qt::CaseInsensitive) == 0) {
             result.estado = Estado::Encontrada;
             result.registro = registro;
             result.numeroRegistro = numero;

@@ -31,7 +31,7 @@ public:
         std::optional<MascaraConsulta> registro; // the record found, as stored
         qint64 numeroRegistro = 0;               // its record number, from 1
         // The file ends in part of a record (its length is not a multiple of 1202); those bytes
-        // were not read as a mask.
+        // are never read as a mask. Set whether or not the search got that far.
         bool finIncompleto = false;
         QString error; // why the file could not be read, in Spanish; empty otherwise
     };
@@ -41,7 +41,8 @@ public:
     const QString& path() const { return path_; }
 
     // The first record whose cleaned TablaMascara equals the trimmed name, case-blind; reading
-    // stops there. Never raises: a missing, unreadable or truncated file is told by the result.
+    // stops there. A record whose cleaned name is empty matches nothing. Never raises: a
+    // missing, unreadable or truncated file is told by the result.
     Busqueda buscar(const QString& tabla) const;
 
     // Writes the record after the last whole record of the file (record number = file length /

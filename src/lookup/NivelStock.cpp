@@ -8,6 +8,11 @@ int NivelStock::nivel(Currency puntoPedido, Currency stock) {
     return 4;
 }
 
+Currency NivelStock::cantidad(const Variant& valor) {
+    if (const QString* texto = valor.textIf(); texto && texto->trimmed().isEmpty()) return {};
+    return valor.toCurrency();
+}
+
 const Variant& NivelStock::color(int nivel, const Variant& nivel1, const Variant& nivel2,
                                  const Variant& nivel3, const Variant& nivel4) {
     switch (nivel) {

@@ -15,16 +15,32 @@ bool esIgual(const QString& a, QStringView b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
-// The statement split at its first "order by": the part before it and the clause. Nothing when
-// the statement mentions "order" but has no "order by" (the caller keeps what it had then).
-struct Partes {
-    QString base;
-    QString orden;
-};
-std::optional<Partes> separarOrden(const QString& sql) {
-    const qsizetype at = sql.indexOf(u"order by", 0, Qt::CaseInsensitive);
-    if (at < 0) return std::nullopt;
-    return Partes{sql.left(at), sql.mid(at)};
+// The statement with what stands between quotes (texts '...', names "..." and [...]) turned to
+// blanks, keeping every position: a word found in the result belongs to the statement itself.
+QString fueraDeComillas(const QString& sql) {
+    QString result = sql;
+    QChar cierre;
+    bool dentro = false;
+    for (qsizetype i = 0; i < sql.size(); ++i) {
+        const QChar c = sql[i];
+        if (!dentro) {
+            if (c == u'\'' || c == u'"' || c == u'[') {
+                dentro = true;
+                cierre = c == u'[' ? QChar(u']') : c;
+            }
+            continue;
+        }
+        // A doubled quote closes the text and opens it again: its inside stays blank.
+        if (c == cierre)
+            dentro = false;
+        else
+            result[i] = u' ';
+    }
+    return result;
+}
+
+bool contieneFuera(const QString& sql, QStringView parte) {
+    return contiene(fueraDeComillas(sql), parte);
 }
 
 } // namespace
@@ -120,24 +136,24 @@ QString SentenciaConsulta::tablaDeSentencia(const QString& sql) {
     return sql.mid(inicio - 1, espacio - inicio).trimmed();
 }
 
-SentenciaConsulta::NuevaBusqueda
-SentenciaConsulta::nuevaBusquedaLista(const QString& sql, const QString& sentenciaActual,
-                                      const QString& campo, const QString& texto, bool usaLike) {
+SentenciaConsulta::Partes SentenciaConsulta::partesDe(const QString& sql,
+                                                      const QString& sentenciaActual) {
+    const qsizetype at = fueraDeComillas(sql).indexOf(u"order by", 0, Qt::CaseInsensitive);
+    if (at < 0) return {sentenciaActual, QString()};
+    return {sql.left(at), sql.mid(at)};
+}
+
+SentenciaConsulta::NuevaBusqueda SentenciaConsulta::nuevaBusquedaLista(const Partes& partes,
+                                                                       const QString& campo,
+                                                                       const QString& texto,
+                                                                       bool usaLike) {
     NuevaBusqueda result;
-    result.sentenciaActual = sentenciaActual;
-    if (contiene(sql, u"order")) {
-        if (const auto partes = separarOrden(sql)) {
-            result.clausulaOrden = partes->orden;
-            result.sentenciaActual = partes->base;
-        }
-    }
     QString prefijo;
-    if (contiene(result.sentenciaActual, u"stk_ma_articulos."))
+    if (contieneFuera(partes.base, u"stk_ma_articulos."))
         prefijo = QStringLiteral("stk_ma_articulos.");
-    if (contiene(result.sentenciaActual, u"v_ma_articulos."))
-        prefijo = QStringLiteral("v_ma_articulos.");
+    if (contieneFuera(partes.base, u"v_ma_articulos.")) prefijo = QStringLiteral("v_ma_articulos.");
     const QString union_ =
-        contiene(sql, u"where") ? QStringLiteral(" and ") : QStringLiteral(" where ");
+        contieneFuera(partes.base, u"where") ? QStringLiteral(" and ") : QStringLiteral(" where ");
     QString condicion;
     if (usaLike) {
         result.textoCaja = texto;
@@ -147,28 +163,21 @@ SentenciaConsulta::nuevaBusquedaLista(const QString& sql, const QString& sentenc
         condicion =
             QStringLiteral(" like '") + entreComillas(result.textoCaja) + QStringLiteral("%' ");
     }
-    result.sql =
-        result.sentenciaActual + union_ + prefijo + campo + condicion + result.clausulaOrden;
-    result.sentenciaActual = result.sql;
+    result.partes = {partes.base + union_ + prefijo + campo + condicion, partes.orden};
+    result.sql = result.partes.base + result.partes.orden;
     return result;
 }
 
-SentenciaConsulta::NuevaBusqueda SentenciaConsulta::nuevaBusquedaArbol(const QString& sql,
+SentenciaConsulta::NuevaBusqueda SentenciaConsulta::nuevaBusquedaArbol(const Partes& partes,
                                                                        const QString& texto) {
     NuevaBusqueda result;
-    result.sentenciaActual = sql;
-    if (contiene(sql, u"order")) {
-        if (const auto partes = separarOrden(sql)) {
-            result.clausulaOrden = partes->orden;
-            result.sentenciaActual = partes->base;
-        }
-    }
     result.textoCaja = texto;
-    result.sql = result.sentenciaActual +
-                 (contiene(sql, u"where") ? QStringLiteral(" and ") : QStringLiteral(" where ")) +
-                 QStringLiteral("Descripcion like '%") + entreComillas(texto) +
-                 QStringLiteral("%' ") + result.clausulaOrden;
-    result.sentenciaActual = result.sql;
+    const QString union_ =
+        contieneFuera(partes.base, u"where") ? QStringLiteral(" and ") : QStringLiteral(" where ");
+    result.partes = {partes.base + union_ + QStringLiteral("Descripcion like '%") +
+                         entreComillas(texto) + QStringLiteral("%' "),
+                     partes.orden};
+    result.sql = result.partes.base + result.partes.orden;
     return result;
 }
 

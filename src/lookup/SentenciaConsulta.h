@@ -50,22 +50,32 @@ public:
     // The table a list statement reads: the word after the first "from", up to the next blank.
     static QString tablaDeSentencia(const QString& sql);
 
-    // A new search of the list dialog.
-    struct NuevaBusqueda {
-        QString sql;             // the narrowed statement
-        QString sentenciaActual; // base of the next search (the narrowed statement)
-        QString clausulaOrden;   // the ORDER BY part split off, or empty
-        QString textoCaja;       // what the search box shows before it is emptied
+    // A statement of a search dialog split at its ORDER BY: the base that a new search appends
+    // its condition to, and the ORDER BY part that follows the condition. The dialogs keep the
+    // parts from one search to the next, so a searched text (which may hold "order by", "where",
+    // quotes...) never decides where the statement is split or joined.
+    struct Partes {
+        QString base;
+        QString orden; // from "order by" to the end; empty when there is none
     };
-    // The list's F5: sql narrowed by "campo like 'texto%'" ("*" typed as a wildcard) or, with
-    // usaLike, "campo like '%texto%'", before its ORDER BY part. `sentenciaActual` is the
-    // statement of the last load, the base when sql has no ORDER BY. Quotes in the text are
+    // The parts of a statement that no search has narrowed yet: split at its first "order by"
+    // outside quoted texts and names. Without one, `sentenciaActual` (the statement of the last
+    // load) is the base and there is no ORDER BY part.
+    static Partes partesDe(const QString& sql, const QString& sentenciaActual);
+
+    // A new search of either dialog.
+    struct NuevaBusqueda {
+        QString sql;       // the narrowed statement: base, condition and ORDER BY part
+        Partes partes;     // its parts, for the next search
+        QString textoCaja; // what the search box shows before it is emptied
+    };
+    // The list's F5: the base narrowed by "campo like 'texto%'" ("*" typed as a wildcard) or,
+    // with usaLike, "campo like '%texto%'", then the ORDER BY part. Quotes in the text are
     // doubled so a quote the operator types cannot end the literal.
-    static NuevaBusqueda nuevaBusquedaLista(const QString& sql, const QString& sentenciaActual,
-                                            const QString& campo, const QString& texto,
-                                            bool usaLike);
-    // The tree's F5: sql narrowed by "Descripcion like '%texto%'" before its ORDER BY part.
-    static NuevaBusqueda nuevaBusquedaArbol(const QString& sql, const QString& texto);
+    static NuevaBusqueda nuevaBusquedaLista(const Partes& partes, const QString& campo,
+                                            const QString& texto, bool usaLike);
+    // The tree's F5: the base narrowed by "Descripcion like '%texto%'", then the ORDER BY part.
+    static NuevaBusqueda nuevaBusquedaArbol(const Partes& partes, const QString& texto);
 
     // The missing-stock report's INSERT into V_MV_FALTANTES, every value with its quotes
     // doubled; the article id is fitted to 25 characters.

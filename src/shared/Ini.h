@@ -3,8 +3,9 @@
 #include <QString>
 
 // Reader of the suite's INI files: "[section]" lines, "key=value" lines, comments starting with
-// ";" or "#", CR LF or LF line ends, Windows-1252 bytes. Section and key names are compared
-// ignoring case and surrounding blanks; the first occurrence wins.
+// ";" or "#", CR LF, LF or CR line ends, Windows-1252 bytes (or UTF-8 or UTF-16 after a
+// byte-order mark, as some editors save). Section and key names are compared ignoring case and
+// surrounding blanks; the first occurrence wins.
 class Ini {
 public:
     // The value of key in section of the file, or `defaultValue` when the file, the section or

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <QStringDecoder>
 
 namespace {
 // Unicode of the bytes 0x80 to 0x9F; the rest of the code page is Latin-1.
@@ -23,7 +24,9 @@ int detail::highByte1252(char16_t u) {
     return -1;
 }
 
-bool has1252(QChar c) { return byte1252(c.unicode()) >= 0; }
+bool has1252(QChar c) {
+    return byte1252(c.unicode()) >= 0;
+}
 
 QByteArray encode1252(QStringView text, bool* lossless) {
     QByteArray out(text.size(), Qt::Uninitialized);
@@ -54,21 +57,35 @@ std::optional<QString> read1252(const QString& path) {
     return decode1252(file.readAll());
 }
 
+std::optional<QString> readMarked(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    const QByteArray bytes = file.readAll();
+    if (bytes.startsWith("\xEF\xBB\xBF")) return QString::fromUtf8(bytes.mid(3));
+    if (bytes.startsWith("\xFF\xFE"))
+        return QStringDecoder(QStringDecoder::Utf16LE).decode(bytes.mid(2));
+    if (bytes.startsWith("\xFE\xFF"))
+        return QStringDecoder(QStringDecoder::Utf16BE).decode(bytes.mid(2));
+    return decode1252(bytes);
+}
+
 void writeLines1252(const QString& path, const QStringList& lines) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
-        raiseError(ErrorNumber::PathFileAccess,
-                   QStringLiteral("No se puede escribir el archivo %1: %2").arg(path, file.errorString()),
-                   QStringLiteral("TextFile"));
+        raiseError(
+            ErrorNumber::PathFileAccess,
+            QStringLiteral("No se puede escribir el archivo %1: %2").arg(path, file.errorString()),
+            QStringLiteral("TextFile"));
     }
     for (const QString& line : lines) {
         file.write(encode1252(line));
         file.write("\r\n", 2);
     }
     if (!file.commit()) {
-        raiseError(ErrorNumber::PathFileAccess,
-                   QStringLiteral("No se puede escribir el archivo %1: %2").arg(path, file.errorString()),
-                   QStringLiteral("TextFile"));
+        raiseError(
+            ErrorNumber::PathFileAccess,
+            QStringLiteral("No se puede escribir el archivo %1: %2").arg(path, file.errorString()),
+            QStringLiteral("TextFile"));
     }
 }
 

@@ -32,6 +32,10 @@ QString decode1252(const QByteArray& bytes);
 
 // The whole file decoded from Windows-1252; nothing when it cannot be read.
 std::optional<QString> read1252(const QString& path);
+// The whole file as its byte-order mark says (UTF-8, UTF-16 little or big endian, the mark
+// itself left out), else as Windows-1252, the suite's own files having none; nothing when it
+// cannot be read. For files that other tools may have saved, such as the INI file.
+std::optional<QString> readMarked(const QString& path);
 // Writes the lines, each ending in CR LF, through a temporary file renamed over the target, so a
 // failure never leaves half a file. Raises a run-time error (75) when it cannot be written.
 void writeLines1252(const QString& path, const QStringList& lines);

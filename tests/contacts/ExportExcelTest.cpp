@@ -1,6 +1,7 @@
 #include "contacts/ExcelExport.h"
 #include "data/ado/Connection.h"
 #include "data/ado/Recordset.h"
+#include "data/ado/RowStore.h"
 #include "shared/RuntimeError.h"
 #include "support/TestDatabase.h"
 
@@ -183,6 +184,36 @@ TEST(ExportExcel, DateWithoutTimeAndControlCharacters) {
     // which Excel reads back and this reader shows as it stands. The file stays readable.
     EXPECT_EQ(cell(sheets, 0, u"F6"_s)[u"v"_s].toString(), u"uno\t_x0001_x"_s);
     EXPECT_EQ(cell(sheets, 0, u"B6"_s)[u"v"_s].toString(), u"A\uFFFDB"_s);
+}
+
+TEST(ExportExcel, CharactersXmlForbidsAreReplacedAndTheOperatorTold) {
+    // U+FFFE and U+FFFF stored by another program, read through the driver.
+    Opened t(tableScript + u"UPDATE T SET nombre = CAST(X'41EFBFBE42' AS TEXT) WHERE id = 1;"
+                           u"UPDATE T SET notas = CAST(X'EFBFBF' AS TEXT) WHERE id = 2;"_s);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"lista.xlsx"_s);
+    ExcelExport::Result result = ExcelExport::write(path, t.rs, u"CONTACTOS"_s, {});
+    EXPECT_EQ(result.replacedTexts, 2);
+    EXPECT_TRUE(ExcelExport::notice(result).contains(u"carácter de reemplazo"_s))
+        << ExcelExport::notice(result).toStdString();
+    QJsonArray sheets = readWorkbook(path); // a strict reader: it fails on a forbidden character
+    ASSERT_EQ(sheets.size(), 1);
+    EXPECT_EQ(cell(sheets, 0, u"B6"_s)[u"v"_s].toString(), u"A\uFFFDB"_s);
+    EXPECT_EQ(cell(sheets, 0, u"F7"_s)[u"v"_s].toString(), u"\uFFFD"_s);
+
+    // A text holding code 0 is written whole, the character replaced, not cut there.
+    ado::ColumnInfo texto;
+    texto.name = u"nota"_s;
+    texto.type = 202;
+    ado::RowStore rows({texto});
+    rows.appendRow({Variant(u"antes"_s + QChar(0) + u"después"_s)});
+    rows.appendRow({Variant(u"sin problemas"_s)});
+    result = ExcelExport::write(path, rows, 0, u"CONTACTOS"_s, {});
+    EXPECT_EQ(result.replacedTexts, 1);
+    sheets = readWorkbook(path);
+    ASSERT_EQ(sheets.size(), 1);
+    EXPECT_EQ(cell(sheets, 0, u"A6"_s)[u"v"_s].toString(), u"antes\uFFFDdespués"_s);
+    EXPECT_EQ(cell(sheets, 0, u"A7"_s)[u"v"_s].toString(), u"sin problemas"_s);
 }
 
 TEST(ExportExcel, EmptyRecordsetWritesNothing) {

@@ -107,6 +107,18 @@ TEST(ExportHtml, EscapesMarkupAndCharactersOutsideTheCodePage) {
     EXPECT_EQ(HtmlExport::EspaciosHTML(0), QString());
 }
 
+TEST(ExportHtml, APageNeverCarriesACharacterOfCodeZero) {
+    TableGrid grid({{u"Nombre"_s}, {u"a"_s + QChar(0) + u"b"_s}, {u"c\u0001d\te"_s}});
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"nul.htm"_s);
+    ASSERT_TRUE(HtmlExport::write(path, grid, u"CONTACTOS"_s, dir.path()).written);
+    const QByteArray page = readAll(path);
+    EXPECT_FALSE(page.contains('\0'));
+    EXPECT_FALSE(page.contains('\x01'));
+    EXPECT_TRUE(page.contains("<TD>a&#65533;b\r\n"));
+    EXPECT_TRUE(page.contains("<TD>c&#65533;d\te\r\n"));
+}
+
 TEST(ExportHtml, CancelOrFailureLeavesNoFileAndKeepsAnOldOne) {
     QTemporaryDir dir;
     const QString fresh = dir.filePath(u"nuevo.htm"_s);

@@ -103,6 +103,39 @@ TEST(ConnectionObject, CancellingTheLoginDialogGivesUp) {
     }
 }
 
+TEST(ConnectionObject, AFailureWithoutAProviderErrorIsAFailedConnectionToo) {
+    TestDatabase db(TestDatabase::demoScript());
+    {
+        // The description, then the login dialog: the operator connects with its answers.
+        ScriptedPrompts operatorAnswers;
+        operatorAnswers.message(Prompt::Ok).dialog([&](QDialog& d) {
+            auto& form = dynamic_cast<frmAcceso&>(d);
+            form.TxtDbName->setText(db.path());
+            form.CboPlataformaDB->setCurrentIndex(2);
+            QTest::mouseClick(form.bcAceptar, Qt::LeftButton);
+        });
+        DB_Dll dll;
+        dll.OpenServerADODB(false, 3, QStringLiteral("Provider=MSDASQL;DSN=x;"), false);
+        const auto boxes = operatorAnswers.recordsOf(ScriptedPrompts::Kind::Message);
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_TRUE(boxes[0].text.contains(QStringLiteral("MSDASQL")));
+        EXPECT_EQ(boxes[0].title, QString());
+        EXPECT_EQ(boxes[0].buttons, Prompt::Buttons::Ok);
+        EXPECT_TRUE(dll.gOpenFlag);
+        EXPECT_EQ(dll.gCnn().State(), ado::adStateOpen);
+    }
+    {
+        // Giving up the dialog is giving up the connection.
+        ScriptedPrompts operatorAnswers;
+        operatorAnswers.message(Prompt::Ok).dialog(
+            [](QDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); });
+        DB_Dll dll;
+        dll.OpenServerADODB(false, 3, QStringLiteral("Provider=MSDASQL;DSN=x;"), false);
+        EXPECT_FALSE(dll.gOpenFlag);
+        EXPECT_NE(dll.gCnn().State(), ado::adStateOpen);
+    }
+}
+
 TEST(ConnectionObject, AdministratorMarkOfTheConnectedUser) {
     TestDatabase db(TestDatabase::demoScript());
     db.exec(QStringLiteral("INSERT INTO ta_usuarios VALUES ('dos', 2, NULL), ('nulo', NULL, NULL), (' uno ', '1', NULL);"));

@@ -52,9 +52,9 @@ TEST_F(ColumnWidthsFileTest, MatchingLinesApplyInOrderUntilAWidthIsMissing) {
 TEST_F(ColumnWidthsFileTest, DamagedLinesStopReadingAndKeepWhatCameBefore) {
     const QByteArray first = "\"T\",\"100|200|\"\r\n";
     const QByteArray damaged[] = {
-        "garbage\r\n",       "\"T\",\"abc|\"\r\n",      "\"T\r\n",
-        "\"T\"x,\"1|\"\r\n", "\"T\",\"1|\",\"2|\"\r\n", QByteArray("\x00\xFF\x81|\"\r\n", 7),
-        "\"T\",\"-5|\"\r\n"};
+        "garbage\r\n",       "\"T\",\"abc|\"\r\n",       "\"T\r\n",
+        "\"T\"x,\"1|\"\r\n", "\"T\",\"1|\",\"2|\"\r\n",  QByteArray("\x00\xFF\x81|\"\r\n", 7),
+        "\"T\",\"-5|\"\r\n", "\"T\",\"1.2.3,4,5|\"\r\n", "\"T\",\"1,5,|\"\r\n"};
     for (const QByteArray& line : damaged) {
         write(first + line + "\"T\",\"9|9|\"\r\n");
         const ColumnWidthsFile::Lectura r = widths.LeerAnchos(QStringLiteral("T"), 2);
@@ -70,6 +70,14 @@ TEST_F(ColumnWidthsFileTest, DamagedLinesStopReadingAndKeepWhatCameBefore) {
         ColumnWidthsFile(dir.filePath(QStringLiteral("x"))).LeerAnchos(QStringLiteral("T"), 2);
     EXPECT_TRUE(none.lineas.isEmpty());
     EXPECT_FALSE(none.detenida);
+}
+
+TEST_F(ColumnWidthsFileTest, ABlankWidthIsZeroAndTheLineGoesOn) {
+    write("\"T\",\"100| |300|\"\r\n\"U\",\"|1440,5|\"\r\n");
+    const ColumnWidthsFile::Lectura t = widths.LeerAnchos(QStringLiteral("T"), 3);
+    EXPECT_FALSE(t.detenida) << t.motivo.toStdString();
+    EXPECT_EQ(t.anchosFinales(3), (Anchos{100.0, 0.0, 300.0}));
+    EXPECT_EQ(widths.LeerAnchos(QStringLiteral("U"), 2).anchosFinales(2), (Anchos{0.0, 1440.5}));
 }
 
 TEST_F(ColumnWidthsFileTest, SavingKeepsOtherTablesInOrderAndOneEntryForTheTable) {

@@ -150,6 +150,37 @@ TEST_F(ArbolLookup, IncrementalSearchNewSearchAndKeys) {
     });
 }
 
+TEST_F(ArbolLookup, SearchTextsStayInsideTheirQuotesSearchAfterSearch) {
+    ScriptedPrompts op;
+    auto f = ventana(familias);
+    mostrar(op, *f, [&](Lib_FrmCons3Tree& v) {
+        const auto buscar = [&](const QString& texto) {
+            v.CmbSearch(0)->setEditText(texto);
+            QTest::keyClick(v.CmbSearch(0), Qt::Key_F5);
+            return forma(v.TreeV());
+        };
+        EXPECT_EQ(buscar(QStringLiteral("x order by")), QStringLiteral("Consulta..."));
+        EXPECT_EQ(buscar(QStringLiteral("1 OR 1=1 OR 5")), QStringLiteral("Consulta..."));
+        EXPECT_TRUE(v.SQL.endsWith(
+            QStringLiteral(" and Descripcion like '%1 OR 1=1 OR 5%' ORDER BY IDFAMILIA")))
+            << v.SQL.toStdString();
+        EXPECT_EQ(v.ClausulaOrden(), QStringLiteral("ORDER BY IDFAMILIA"));
+    });
+    EXPECT_TRUE(op.recordsOf(ScriptedPrompts::Kind::ReportError).empty());
+}
+
+TEST_F(ArbolLookup, ARefusedStatementIsReportedOnce) {
+    ScriptedPrompts op;
+    auto f = ventana(QStringLiteral("SELECT C, D FROM NO_EXISTE ORDER BY C"));
+    op.dialog([&](QDialog&) {
+          EXPECT_EQ(forma(f->TreeV()), QStringLiteral("Consulta..."));
+      }).reportError(Prompt::Abort);
+    prompts().execDialog(*f);
+    const auto reportes = op.recordsOf(ScriptedPrompts::Kind::ReportError);
+    ASSERT_EQ(reportes.size(), 1u);
+    EXPECT_EQ(reportes[0].title, QStringLiteral("AbrirRecordset"));
+}
+
 TEST_F(ArbolLookup, AcceptSingleNode) {
     ScriptedPrompts op;
     const auto elegir = [&](const QString& sql, const QString& campo, const QString& codigo) {

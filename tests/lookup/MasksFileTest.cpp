@@ -113,6 +113,18 @@ TEST_F(MasksFileTest, HalfARecordIsNeverAMaskAndAppendingGoesAfterTheLastWholeRe
     EXPECT_FALSE(file.buscar(QStringLiteral("B")).finIncompleto);
 }
 
+TEST_F(MasksFileTest, ARecordWithoutATableNameMatchesNothing) {
+    // Records of bytes 0 and 255 (a damaged file) and of blanks come before the real one.
+    const MasksFile file(write(QByteArray(1202, '\0') + QByteArray(1202, '\xFF') +
+                               record("", "|X|") + record("A", "|B|")));
+    for (const QString& nombre : {QString(), QStringLiteral("  ")})
+        EXPECT_EQ(file.buscar(nombre).estado, MasksFile::Estado::SinMascara);
+    EXPECT_EQ(file.buscar(QStringLiteral("a")).numeroRegistro, 4);
+    // A half record is told even when the mask is found before it.
+    EXPECT_TRUE(
+        MasksFile(write(record("A", "|B|") + "xx")).buscar(QStringLiteral("A")).finIncompleto);
+}
+
 TEST_F(MasksFileTest, EmptyMissingAndUnreadableFilesAreToldApart) {
     EXPECT_EQ(MasksFile(write({})).buscar(QStringLiteral("A")).estado,
               MasksFile::Estado::SinMascara);

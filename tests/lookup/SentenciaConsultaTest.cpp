@@ -129,55 +129,88 @@ TEST(SentenciaConsulta, ListNewSearch) {
     const QString base =
         QStringLiteral(" SELECT TOP 1000 DESCRIPCION,IDARTICULO FROM VT_MA_ARTICULOS WHERE "
                        "SUSPENDIDO = 0 ORDER BY DESCRIPCION");
-    auto nb = S::nuevaBusquedaLista(base, base, QStringLiteral("DESCRIPCION"),
-                                    QStringLiteral("ab*c"), false);
+    const auto partes = S::partesDe(base, base);
+    auto nb =
+        S::nuevaBusquedaLista(partes, QStringLiteral("DESCRIPCION"), QStringLiteral("ab*c"), false);
     EXPECT_EQ(
         nb.sql,
         QStringLiteral(
             " SELECT TOP 1000 DESCRIPCION,IDARTICULO FROM VT_MA_ARTICULOS WHERE SUSPENDIDO = 0 "
             " and DESCRIPCION like 'ab%c%' ORDER BY DESCRIPCION"));
-    EXPECT_EQ(nb.clausulaOrden, QStringLiteral("ORDER BY DESCRIPCION"));
+    EXPECT_EQ(nb.partes.orden, QStringLiteral("ORDER BY DESCRIPCION"));
+    EXPECT_EQ(nb.partes.base + nb.partes.orden, nb.sql);
     EXPECT_EQ(nb.textoCaja, QStringLiteral("ab%c"));
-    EXPECT_EQ(nb.sentenciaActual, nb.sql);
 
-    nb = S::nuevaBusquedaLista(base, base, QStringLiteral("DESCRIPCION"), QStringLiteral("ab*c"),
-                               true);
+    nb = S::nuevaBusquedaLista(partes, QStringLiteral("DESCRIPCION"), QStringLiteral("ab*c"), true);
     EXPECT_TRUE(
         nb.sql.contains(QStringLiteral(" and DESCRIPCION like '%ab*c%' ORDER BY DESCRIPCION")));
 
     // Without WHERE or ORDER BY; later searches add " and ".
     const QString simple = QStringLiteral(" SELECT A,B FROM T");
-    nb = S::nuevaBusquedaLista(simple, simple, QStringLiteral("A"), QStringLiteral("x"), false);
+    nb = S::nuevaBusquedaLista(S::partesDe(simple, simple), QStringLiteral("A"),
+                               QStringLiteral("x"), false);
     EXPECT_EQ(nb.sql, QStringLiteral(" SELECT A,B FROM T where A like 'x%' "));
-    nb = S::nuevaBusquedaLista(nb.sql, nb.sentenciaActual, QStringLiteral("B"), QStringLiteral("y"),
-                               false);
+    nb = S::nuevaBusquedaLista(nb.partes, QStringLiteral("B"), QStringLiteral("y"), false);
     EXPECT_EQ(nb.sql, QStringLiteral(" SELECT A,B FROM T where A like 'x%'  and B like 'y%' "));
+    // A statement that mentions "order" without "order by" keeps the last load's as its base.
+    EXPECT_EQ(S::partesDe(QStringLiteral(" SELECT ORDEN FROM T"), simple).base, simple);
 
     // The view's prefix goes in front of the column.
     const QString prefijo = QStringLiteral(" SELECT v_ma_articulos.A FROM v_ma_articulos");
-    nb = S::nuevaBusquedaLista(prefijo, prefijo, QStringLiteral("A"), QStringLiteral("x"), false);
+    nb = S::nuevaBusquedaLista(S::partesDe(prefijo, prefijo), QStringLiteral("A"),
+                               QStringLiteral("x"), false);
     EXPECT_EQ(nb.sql, prefijo + QStringLiteral(" where v_ma_articulos.A like 'x%' "));
 
     // A quote typed by the operator stays inside the literal.
-    nb = S::nuevaBusquedaLista(simple, simple, QStringLiteral("A"), QStringLiteral("O'Connor"),
-                               true);
+    nb = S::nuevaBusquedaLista(S::partesDe(simple, simple), QStringLiteral("A"),
+                               QStringLiteral("O'Connor"), true);
     EXPECT_EQ(nb.sql, QStringLiteral(" SELECT A,B FROM T where A like '%O''Connor%' "));
 }
 
+TEST(SentenciaConsulta, SearchedTextsNeverDecideTheStatementsShape) {
+    // Texts that look like statement parts stay inside their quotes, search after search: the
+    // next search keeps the base and the ORDER BY part it was given.
+    const QString base = QStringLiteral(" SELECT A,B FROM T ORDER BY A");
+    auto nb = S::nuevaBusquedaLista(S::partesDe(base, base), QStringLiteral("A"),
+                                    QStringLiteral("x order by y"), false);
+    nb =
+        S::nuevaBusquedaLista(nb.partes, QStringLiteral("A"), QStringLiteral("OR 1=1 OR 5"), false);
+    EXPECT_EQ(nb.sql, QStringLiteral(" SELECT A,B FROM T  where A like 'x order by y%'  and A like "
+                                     "'OR 1=1 OR 5%' ORDER BY A"));
+    nb = S::nuevaBusquedaLista(nb.partes, QStringLiteral("B"),
+                               QStringLiteral("' UNION SELECT nombre FROM ta_usuarios --;"), true);
+    EXPECT_TRUE(nb.sql.endsWith(
+        QStringLiteral(" and B like '%'' UNION SELECT nombre FROM ta_usuarios --;%' ORDER BY A")));
+    // "where" and the articles views' prefixes inside a searched text change nothing either.
+    const QString citada = QStringLiteral(" SELECT A, 'where v_ma_articulos.' FROM T");
+    nb = S::nuevaBusquedaLista(S::partesDe(citada, citada), QStringLiteral("A"),
+                               QStringLiteral("x"), false);
+    EXPECT_EQ(nb.sql, citada + QStringLiteral(" where A like 'x%' "));
+    // The caller's own statement is split outside its quoted texts and names.
+    const auto partes = S::partesDe(
+        QStringLiteral(" SELECT [order by] FROM T WHERE C <> 'order by' ORDER BY 1"), QString());
+    EXPECT_EQ(partes.orden, QStringLiteral("ORDER BY 1"));
+    const auto arbol = S::nuevaBusquedaArbol(
+        S::nuevaBusquedaArbol(S::partesDe(base, base), QStringLiteral("ORDER BY x")).partes,
+        QStringLiteral("%' OR '1'='1"));
+    EXPECT_EQ(arbol.sql, QStringLiteral(" SELECT A,B FROM T  where Descripcion like '%ORDER BY x%' "
+                                        " and Descripcion like '%%'' OR ''1''=''1%' ORDER BY A"));
+}
+
 TEST(SentenciaConsulta, TreeNewSearch) {
-    auto nb = S::nuevaBusquedaArbol(
-        QStringLiteral("SELECT IDFAMILIA, DESCRIPCION FROM V_TA_FAMILIAS ORDER BY IDFAMILIA"),
-        QStringLiteral("cab"));
+    const QString familias =
+        QStringLiteral("SELECT IDFAMILIA, DESCRIPCION FROM V_TA_FAMILIAS ORDER BY IDFAMILIA");
+    auto nb = S::nuevaBusquedaArbol(S::partesDe(familias, familias), QStringLiteral("cab"));
     EXPECT_EQ(
         nb.sql,
         QStringLiteral(
             "SELECT IDFAMILIA, DESCRIPCION FROM V_TA_FAMILIAS  where Descripcion like '%cab%' "
             "ORDER BY IDFAMILIA"));
-    nb = S::nuevaBusquedaArbol(QStringLiteral("SELECT A, B FROM T WHERE X = 1"),
-                               QStringLiteral("it's"));
+    const QString filtrada = QStringLiteral("SELECT A, B FROM T WHERE X = 1");
+    nb = S::nuevaBusquedaArbol(S::partesDe(filtrada, filtrada), QStringLiteral("it's"));
     EXPECT_EQ(nb.sql,
               QStringLiteral("SELECT A, B FROM T WHERE X = 1 and Descripcion like '%it''s%' "));
-    EXPECT_TRUE(nb.clausulaOrden.isEmpty());
+    EXPECT_TRUE(nb.partes.orden.isEmpty());
 }
 
 TEST(SentenciaConsulta, MissingStockInsertQuotesItsValues) {

@@ -101,6 +101,16 @@ TEST_F(Startup, AnEmptyCommandLineAsksFirstAndCancellingEndsTheProgram) {
     EXPECT_FALSE(QFileInfo::exists(programDir.filePath(QStringLiteral("consultas.qln"))));
 }
 
+TEST_F(Startup, AConnectionErrorWithoutAProviderRecordEndsTheProgramWhenTheOperatorGivesUp) {
+    ScriptedPrompts operatorAnswers;
+    operatorAnswers.message(Prompt::Ok).dialog([](QDialog& d) { d.reject(); });
+    QString connString = QStringLiteral("Provider=Desconocido;Data Source=x;");
+    EXPECT_THROW(Inicializar(false, QStringLiteral("@Server=SRV;@DbName=x;"), connString),
+                 ProgramEnd);
+    EXPECT_FALSE(gDB().gOpenFlag);
+    EXPECT_FALSE(QFileInfo::exists(programDir.filePath(QStringLiteral("consultas.qln"))));
+}
+
 TEST_F(Startup, ConnectsToSQLiteAndCompletesTheStartup) {
     TestDatabase db(TestDatabase::demoScript());
     QString connString;

@@ -26,23 +26,23 @@ ScriptedPrompts::~ScriptedPrompts() {
 }
 
 ScriptedPrompts& ScriptedPrompts::message(int reply) {
-    script_.push_back({Kind::Message, reply, {}, {}, {}});
+    script_.push_back({Kind::Message, reply, {}, {}, {}, {}});
     return *this;
 }
 ScriptedPrompts& ScriptedPrompts::input(const QString& text) {
-    script_.push_back({Kind::Input, 0, text, {}, {}});
+    script_.push_back({Kind::Input, 0, text, {}, {}, {}});
     return *this;
 }
 ScriptedPrompts& ScriptedPrompts::save(std::optional<QString> path) {
-    script_.push_back({Kind::Save, 0, {}, std::move(path), {}});
+    script_.push_back({Kind::Save, 0, {}, std::move(path), {}, {}});
     return *this;
 }
-ScriptedPrompts& ScriptedPrompts::reportError(int answer) {
-    script_.push_back({Kind::ReportError, answer, {}, {}, {}});
+ScriptedPrompts& ScriptedPrompts::reportError(int answer, std::function<void()> meanwhile) {
+    script_.push_back({Kind::ReportError, answer, {}, {}, {}, std::move(meanwhile)});
     return *this;
 }
 ScriptedPrompts& ScriptedPrompts::dialog(std::function<void(QDialog&)> operate) {
-    script_.push_back({Kind::Dialog, 0, {}, {}, std::move(operate)});
+    script_.push_back({Kind::Dialog, 0, {}, {}, std::move(operate), {}});
     return *this;
 }
 
@@ -94,7 +94,9 @@ int ScriptedPrompts::reportError(const RuntimeError& error, const QString& label
     records_.push_back({Kind::ReportError, error.description(), label, Prompt::Buttons::AbortRetryIgnore,
                         Prompt::Icon::Critical, error.number()});
     const auto s = next(Kind::ReportError, label + QStringLiteral(": ") + error.description());
-    return s ? s->reply : Prompt::Abort;
+    if (!s) return Prompt::Abort;
+    if (s->meanwhile) s->meanwhile();
+    return s->reply;
 }
 
 int ScriptedPrompts::execDialog(QDialog& dialog) {

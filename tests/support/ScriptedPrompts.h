@@ -36,8 +36,9 @@ public:
     ScriptedPrompts& input(const QString& text);
     // The next save dialog chooses `path`, or is cancelled with nothing.
     ScriptedPrompts& save(std::optional<QString> path);
-    // The next ReportError is answered with 3, 4 or 5.
-    ScriptedPrompts& reportError(int answer);
+    // The next ReportError is answered with 3, 4 or 5; `meanwhile` runs first, while the prompt
+    // is up (another operator finishing, say).
+    ScriptedPrompts& reportError(int answer, std::function<void()> meanwhile = {});
     // The next modal window is shown (not blocking) and handed to `operate`, which works its real
     // widgets; its result is the dialog's result when it was hidden, else operate's return.
     ScriptedPrompts& dialog(std::function<void(QDialog&)> operate);
@@ -61,6 +62,7 @@ private:
         QString text;
         std::optional<QString> path;
         std::function<void(QDialog&)> operate;
+        std::function<void()> meanwhile;
     };
     std::optional<Step> next(Kind kind, const QString& what);
 

@@ -1,6 +1,7 @@
 #include "StatementParameters.h"
 
 #include "AdoTypes.h"
+#include "shared/RuntimeError.h"
 
 #include <QLocale>
 #include <cstring>
@@ -47,6 +48,15 @@ void StatementParameters::add(const ColumnInfo& column, const Variant& value) {
         const bool binary =
             column.type == adBinary || column.type == adVarBinary || column.type == adLongVarBinary;
         const QString text = null ? QString() : value.toString();
+        // SQL Server keeps the character of code 0 inside a text; SQLite's driver cuts the text
+        // there and other servers refuse it. A text is never stored cut without a word.
+        if (!binary && c_.dialect != Dialect::SqlServer && text.contains(QChar(0))) {
+            raiseError(adErrFieldValue,
+                       u"El valor del campo \"%1\" contiene el carácter de código 0, que esta base "
+                       u"de datos no puede guardar en un texto. Quítelo del valor y vuelva a "
+                       u"grabar."_s.arg(column.name),
+                       u"ADODB.Recordset"_s);
+        }
         setText(p.data, p.indicator, p.size, text);
         p.cType = SQL_C_WCHAR;
         p.sqlType = binary ? SQL_VARBINARY : (p.size > 4000 ? SQL_WLONGVARCHAR : SQL_WVARCHAR);

@@ -283,3 +283,21 @@ TEST_F(RecordsetWrite, FieldsTellWhetherTheyTakeNullAndRecordsetsTheirEditMode) 
     strict.CancelUpdate();
     EXPECT_EQ(strict.EditMode(), adEditNone);
 }
+
+TEST_F(RecordsetWrite, ATextHoldingCodeZeroIsRefusedNotCut) {
+    openRow(1);
+    rs.Fields(QStringLiteral("nombre"))
+        .setValue(QStringLiteral("Ana") + QChar(0) + QStringLiteral("María"));
+    QString description;
+    EXPECT_EQ(errorOf([&] { rs.Update(); }, &description), adErrFieldValue);
+    EXPECT_TRUE(description.contains(QStringLiteral("código 0"))) << description.toStdString();
+    EXPECT_TRUE(description.contains(QStringLiteral("\"nombre\"")));
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT nombre FROM MA_contactos WHERE id = 1")),
+              QStringLiteral("Ana Muñoz"));
+    // The edit is still there to be corrected.
+    EXPECT_TRUE(rs.editing());
+    rs.Fields(QStringLiteral("nombre")).setValue(QStringLiteral("Ana María"));
+    rs.Update();
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT nombre FROM MA_contactos WHERE id = 1")),
+              QStringLiteral("Ana María"));
+}
