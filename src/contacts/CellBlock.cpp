@@ -2,6 +2,9 @@
 
 #include "CellStore.h"
 
+#include <algorithm>
+#include <string_view>
+
 namespace {
 
 bool needsQuotes(QStringView cell) {
@@ -12,22 +15,112 @@ bool needsQuotes(QStringView cell) {
     return false;
 }
 
-void appendUtf8(char32_t c, QByteArray& out) {
-    if (c < 0x80) {
-        out.append(char(c));
-    } else if (c < 0x800) {
-        out.append(char(0xC0 | (c >> 6)));
-        out.append(char(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.append(char(0xE0 | (c >> 12)));
-        out.append(char(0x80 | ((c >> 6) & 0x3F)));
-        out.append(char(0x80 | (c & 0x3F)));
-    } else {
-        out.append(char(0xF0 | (c >> 18)));
-        out.append(char(0x80 | ((c >> 12) & 0x3F)));
-        out.append(char(0x80 | ((c >> 6) & 0x3F)));
-        out.append(char(0x80 | (c & 0x3F)));
+// Writes into a growing array through a pointer: appending a few characters at a time through
+// QString and QByteArray costs more than the characters themselves on a million rows.
+template <class Array, class Unit> class Sink {
+public:
+    explicit Sink(Array& out) : out_(out), used_(out.size()) {}
+    // Room for at least `n` more units; write them, then tell how many with wrote().
+    Unit* room(qsizetype n) {
+        if (used_ + n > out_.size()) out_.resize(std::max(out_.size() * 2, used_ + n + 4096));
+        return reinterpret_cast<Unit*>(out_.data()) + used_;
     }
+    void wrote(qsizetype n) { used_ += n; }
+    void put(std::string_view bytes) {
+        std::copy(bytes.begin(), bytes.end(), room(qsizetype(bytes.size())));
+        used_ += qsizetype(bytes.size());
+    }
+    void put(Unit unit) {
+        *room(1) = unit;
+        ++used_;
+    }
+    ~Sink() { out_.resize(used_); }
+    Sink(const Sink&) = delete;
+    Sink& operator=(const Sink&) = delete;
+
+private:
+    Array& out_;
+    qsizetype used_;
+};
+using TextSink = Sink<QString, char16_t>;
+using HtmlSink = Sink<QByteArray, char>;
+
+char* utf8(char32_t c, char* p) {
+    if (c < 0x80) {
+        *p++ = char(c);
+    } else if (c < 0x800) {
+        *p++ = char(0xC0 | (c >> 6));
+        *p++ = char(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        *p++ = char(0xE0 | (c >> 12));
+        *p++ = char(0x80 | ((c >> 6) & 0x3F));
+        *p++ = char(0x80 | (c & 0x3F));
+    } else {
+        *p++ = char(0xF0 | (c >> 18));
+        *p++ = char(0x80 | ((c >> 12) & 0x3F));
+        *p++ = char(0x80 | ((c >> 6) & 0x3F));
+        *p++ = char(0x80 | (c & 0x3F));
+    }
+    return p;
+}
+
+void quoted(QStringView cell, TextSink& out) {
+    if (!needsQuotes(cell)) {
+        std::copy(cell.utf16(), cell.utf16() + cell.size(), out.room(cell.size()));
+        out.wrote(cell.size());
+        return;
+    }
+    char16_t* const start = out.room(cell.size() * 2 + 2);
+    char16_t* p = start;
+    *p++ = u'"';
+    for (const QChar c : cell) {
+        if (c == u'"') *p++ = u'"';
+        *p++ = c.unicode();
+    }
+    *p++ = u'"';
+    out.wrote(p - start);
+}
+
+void html(QStringView cell, HtmlSink& out) {
+    // "&quot;" is the longest a unit can grow.
+    char* const start = out.room(cell.size() * 6);
+    char* p = start;
+    const auto put = [&p](std::string_view s) { p = std::copy(s.begin(), s.end(), p); };
+    for (qsizetype i = 0; i < cell.size(); ++i) {
+        const char16_t c = cell[i].unicode();
+        switch (c) {
+        case u'&':
+            put("&amp;");
+            continue;
+        case u'<':
+            put("&lt;");
+            continue;
+        case u'>':
+            put("&gt;");
+            continue;
+        case u'"':
+            put("&quot;");
+            continue;
+        case u'\r':
+            if (i + 1 < cell.size() && cell[i + 1] == u'\n') ++i;
+            put("<br>");
+            continue;
+        case u'\n':
+            put("<br>");
+            continue;
+        default:
+            break;
+        }
+        if (QChar::isHighSurrogate(c) && i + 1 < cell.size() && cell[i + 1].isLowSurrogate()) {
+            p = utf8(QChar::surrogateToUcs4(c, cell[i + 1].unicode()), p);
+            ++i;
+        } else if (QChar::isSurrogate(c)) {
+            p = utf8(0xFFFD, p); // half a pair: no valid UTF-8 for it
+        } else {
+            p = utf8(c, p);
+        }
+    }
+    out.wrote(p - start);
 }
 
 // Rows between two reports: a call per row would cost more than the row.
@@ -43,53 +136,13 @@ QString CellBlock::Copy::block() const {
 }
 
 void CellBlock::appendQuoted(QStringView cell, QString& out) {
-    if (!needsQuotes(cell)) {
-        out.append(cell);
-        return;
-    }
-    out.append(u'"');
-    for (const QChar c : cell) {
-        if (c == u'"') out.append(u'"');
-        out.append(c);
-    }
-    out.append(u'"');
+    TextSink sink(out);
+    quoted(cell, sink);
 }
 
 void CellBlock::appendHtml(QStringView cell, QByteArray& out) {
-    for (qsizetype i = 0; i < cell.size(); ++i) {
-        const char16_t c = cell[i].unicode();
-        switch (c) {
-        case u'&':
-            out.append("&amp;");
-            continue;
-        case u'<':
-            out.append("&lt;");
-            continue;
-        case u'>':
-            out.append("&gt;");
-            continue;
-        case u'"':
-            out.append("&quot;");
-            continue;
-        case u'\r':
-            if (i + 1 < cell.size() && cell[i + 1] == u'\n') ++i;
-            out.append("<br>");
-            continue;
-        case u'\n':
-            out.append("<br>");
-            continue;
-        default:
-            break;
-        }
-        if (QChar::isHighSurrogate(c) && i + 1 < cell.size() && cell[i + 1].isLowSurrogate()) {
-            appendUtf8(QChar::surrogateToUcs4(c, cell[i + 1].unicode()), out);
-            ++i;
-        } else if (QChar::isSurrogate(c)) {
-            appendUtf8(0xFFFD, out); // half a pair: no valid UTF-8 for it
-        } else {
-            appendUtf8(c, out);
-        }
-    }
+    HtmlSink sink(out);
+    html(cell, sink);
 }
 
 std::optional<CellBlock::Copy> CellBlock::copy(const CellStore& cells, const Range& range,
@@ -101,29 +154,33 @@ std::optional<CellBlock::Copy> CellBlock::copy(const CellStore& cells, const Ran
         return copy;
     }
     const long long total = range.lastRow - range.firstRow + 1;
-    copy.html.append("<html><head><meta charset=\"utf-8\"></head><body><table>\n");
-    QString cell;
-    const auto line = [&](bool header, const auto& textOf) {
-        copy.html.append("<tr>");
-        for (int c = range.firstColumn; c <= range.lastColumn; ++c) {
-            cell.resize(0);
-            textOf(c, cell);
-            if (c > range.firstColumn) copy.text.append(u'\t');
-            appendQuoted(cell, copy.text);
-            copy.html.append(header ? "<th>" : "<td>");
-            appendHtml(cell, copy.html);
-            copy.html.append(header ? "</th>" : "</td>");
+    {
+        TextSink text(copy.text);
+        HtmlSink table(copy.html);
+        table.put("<html><head><meta charset=\"utf-8\"></head><body><table>\n");
+        QString cell;
+        const auto line = [&](bool header, const auto& textOf) {
+            table.put("<tr>");
+            for (int c = range.firstColumn; c <= range.lastColumn; ++c) {
+                cell.resize(0);
+                textOf(c, cell);
+                if (c > range.firstColumn) text.put(u'\t');
+                quoted(cell, text);
+                table.put(header ? "<th>" : "<td>");
+                html(cell, table);
+                table.put(header ? "</th>" : "</td>");
+            }
+            text.put(u'\n');
+            table.put("</tr>\n");
+        };
+        if (titles) line(true, [&](int c, QString& out) { out.append(cells.header(c)); });
+        for (int r = range.firstRow; r <= range.lastRow; ++r) {
+            const long long done = r - range.firstRow;
+            if (progress && done % reportEvery == 0 && !progress(done, total)) return std::nullopt;
+            line(false, [&](int c, QString& out) { cells.appendText(r, c, out); });
         }
-        copy.text.append(u'\n');
-        copy.html.append("</tr>\n");
-    };
-    if (titles) line(true, [&](int c, QString& out) { out.append(cells.header(c)); });
-    for (int r = range.firstRow; r <= range.lastRow; ++r) {
-        const long long done = r - range.firstRow;
-        if (progress && done % reportEvery == 0 && !progress(done, total)) return std::nullopt;
-        line(false, [&](int c, QString& out) { cells.appendText(r, c, out); });
+        table.put("</table></body></html>\n");
     }
-    copy.html.append("</table></body></html>\n");
     if (progress && !progress(total, total)) return std::nullopt;
     return copy;
 }
