@@ -1,6 +1,7 @@
 #include "FindBar.h"
 
 #include "FlexGrid.h"
+#include "shared/Procedure.h"
 #include "shared/Prompts.h"
 #include "shared/RuntimeError.h"
 
@@ -128,11 +129,9 @@ void FindBar::closeBar() {
     sizing_ = true;
     grid_.resize(grid_.width(), gridHeight_);
     sizing_ = false;
-    try {
-        grid_.SetFocus();
-    } catch (const RuntimeError&) {
-        // A hidden grid takes no focus; it gets it when it shows again.
-    }
+    // A hidden grid takes no focus; it gets it when it shows again.
+    Procedure p(Handler::skip());
+    p.step([&] { grid_.SetFocus(); });
 }
 
 void FindBar::findNext() {
@@ -176,18 +175,21 @@ void FindBar::runSlice() {
 }
 
 void FindBar::reached(int row, int column) {
-    try {
-        // The grid's own moves: an open edit closes, a pending row left is written; a move the
-        // grid refuses (a value to correct) ends the search there.
-        if (grid_.Row() != row) grid_.setRow(row);
-        if (grid_.Row() != row) return;
-        if (grid_.Col() != column) grid_.setCol(column);
-        if (grid_.Col() != column) return;
-        grid_.scrollTo(grid_.model()->index(row - 1, column));
-    } catch (const RuntimeError& error) {
+    Procedure p([](const RuntimeError& error) {
         prompts().reportError(error, u"Buscar"_s);
-        return;
-    }
+        return OnFailure::Leave;
+    });
+    // The grid's own moves: an open edit closes, a pending row left is written; a move the grid
+    // refuses (a value to correct) ends the search there.
+    p.step([&] {
+        if (grid_.Row() != row) grid_.setRow(row);
+    });
+    if (p.left() || grid_.Row() != row) return;
+    p.step([&] {
+        if (grid_.Col() != column) grid_.setCol(column);
+    });
+    if (p.left() || grid_.Col() != column) return;
+    p.step([&] { grid_.scrollTo(grid_.model()->index(row - 1, column)); });
     if (!finder_.wrapped())
         say({});
     else if (finder_.direction() == CellFinder::Direction::Forward)

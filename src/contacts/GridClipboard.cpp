@@ -7,6 +7,7 @@
 #include "FlexGrid.h"
 #include "GridEditor.h"
 #include "RowWriter.h"
+#include "shared/Procedure.h"
 #include "shared/Prompts.h"
 #include "shared/RuntimeError.h"
 #include "shared/Teclado.h"
@@ -21,24 +22,20 @@
 #include <QMimeData>
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
 
 namespace {
 
-// An error that escaped a handler must not travel through Qt's event dispatch: the operator is
+// An error that escaped a step must not travel through Qt's event dispatch: the operator is
 // told, and the grid stays as it was left.
 template <class Body> void guarded(const QString& label, Body&& body) {
-    try {
-        body();
-    } catch (const RuntimeError& error) {
-        try {
-            prompts().reportError(error, label);
-        } catch (...) {
-        }
-    }
+    Procedure p([&label](const RuntimeError& error) {
+        prompts().reportError(error, label);
+        return OnFailure::Leave;
+    });
+    p.step(std::forward<Body>(body));
 }
 
 struct WaitCursor {

@@ -300,10 +300,21 @@ TEST_F(GridClipboardTest, TheFindBarMovesToTheCellsThatHoldTheText) {
     EXPECT_GT(shared, fullHeight + 40);
     EXPECT_EQ(bar.y(), g.y() + g.height());
     EXPECT_EQ(bar.width(), g.width());
+    // Through the filter view and back, the bar stays under the grid, inside its frame.
+    w->abrirFiltro();
+    w->FrmFiltro->closed();
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(bar.isVisible());
+    EXPECT_EQ(bar.y(), g.y() + g.height());
+    EXPECT_LE(bar.geometry().bottom(), w->FrmPlanilla->height());
+    const int back = g.height() + bar.height();
     // Esc closes the bar; the grid gets its room and the focus back.
+    bar.texto->setFocus();
     press(bar.texto, Qt::Key_Escape);
     EXPECT_FALSE(bar.isVisible());
-    EXPECT_EQ(g.height(), shared);
+    EXPECT_EQ(g.height(), back);
+    // The height the window's sizing rule gives the grid.
+    EXPECT_NEAR(g.height(), w->FrmPlanilla->height() - g.y() - Twips::toPixels(120), 1);
     EXPECT_TRUE(g.hasFocus());
     EXPECT_TRUE(operatorAnswers.records().empty());
 }
