@@ -2,8 +2,8 @@
 
 #include <QCoreApplication>
 #include <QDesktopServices>
-#include <QPointer>
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QProgressDialog>
 #include <QUrl>
 #include <algorithm>
@@ -25,10 +25,44 @@ ExportNames::Opener& opener() {
 
 // The dialog is a child of the window for placement, so the window may delete it first.
 struct ProgressWindow {
-    QElapsedTimer shown; // since the dialog was last brought up to date
+    QElapsedTimer shown;   // since the dialog was last brought up to date
+    QElapsedTimer started; // since the task's first report
     QPointer<QWidget> parent;
     QPointer<QProgressDialog> dialog;
+    QString title = QStringLiteral("Exportar");
+    QString label = QStringLiteral("Exportando los registros...");
     ~ProgressWindow() { delete dialog.data(); }
+
+    // Brings the dialog up to date; false once the operator cancelled.
+    bool report(long long done, long long total) {
+        if (!dialog) {
+            auto* d = new QProgressDialog(parent);
+            d->setWindowTitle(title);
+            d->setLabelText(label);
+            d->setCancelButtonText(QStringLiteral("Cancelar"));
+            d->setWindowModality(Qt::WindowModal);
+            d->setAutoClose(false);
+            d->setAutoReset(false);
+            d->setMinimumDuration(0);
+            dialog = d;
+        }
+        // Shown a few times a second: painting it for every row would cost more than the row.
+        if (done < total && shown.isValid() && shown.elapsed() < 50) {
+            const bool goOn = !dialog->wasCanceled();
+            if (!goOn) dialog->hide();
+            return goOn;
+        }
+        shown.start();
+        QProgressDialog* d = dialog.data();
+        // The dialog counts in int; a larger total is shown in proportion.
+        const double scale = total > INT_MAX ? double(INT_MAX) / double(total) : 1.0;
+        d->setMaximum(int(double(total) * scale));
+        d->setValue(int(double(std::clamp(done, 0LL, total)) * scale));
+        QCoreApplication::processEvents();
+        const bool goOn = !d->wasCanceled();
+        if (done >= total || !goOn) d->hide();
+        return goOn;
+    }
 };
 
 } // namespace
@@ -98,32 +132,20 @@ ExportNames::Progress ExportNames::progressDialog(QWidget* parent, long long thr
     window->parent = parent;
     return [window, threshold](long long done, long long total) {
         if (total <= threshold) return true;
-        if (!window->dialog) {
-            auto* dialog = new QProgressDialog(window->parent);
-            dialog->setWindowTitle(QStringLiteral("Exportar"));
-            dialog->setLabelText(QStringLiteral("Exportando los registros..."));
-            dialog->setCancelButtonText(QStringLiteral("Cancelar"));
-            dialog->setWindowModality(Qt::WindowModal);
-            dialog->setAutoClose(false);
-            dialog->setAutoReset(false);
-            dialog->setMinimumDuration(0);
-            window->dialog = dialog;
-        }
-        // Shown a few times a second: painting it for every row would cost more than the row.
-        if (done < total && window->shown.isValid() && window->shown.elapsed() < 50) {
-            const bool goOn = !window->dialog->wasCanceled();
-            if (!goOn) window->dialog->hide();
-            return goOn;
-        }
-        window->shown.start();
-        QProgressDialog* dialog = window->dialog.data();
-        // The dialog counts in int; a larger total is shown in proportion.
-        const double scale = total > INT_MAX ? double(INT_MAX) / double(total) : 1.0;
-        dialog->setMaximum(int(double(total) * scale));
-        dialog->setValue(int(double(std::clamp(done, 0LL, total)) * scale));
-        QCoreApplication::processEvents();
-        const bool goOn = !dialog->wasCanceled();
-        if (done >= total || !goOn) dialog->hide();
-        return goOn;
+        return window->report(done, total);
+    };
+}
+
+ExportNames::Progress ExportNames::progressDialog(QWidget* parent, const QString& title,
+                                                  const QString& label,
+                                                  std::chrono::milliseconds delay) {
+    auto window = std::make_shared<ProgressWindow>();
+    window->parent = parent;
+    window->title = title;
+    window->label = label;
+    return [window, delay](long long done, long long total) {
+        if (!window->started.isValid()) window->started.start();
+        if (!window->dialog && window->started.elapsed() < delay.count()) return true;
+        return window->report(done, total);
     };
 }

@@ -3,6 +3,7 @@
 #include "shared/Prompts.h"
 
 #include <QString>
+#include <chrono>
 #include <functional>
 #include <optional>
 
@@ -51,4 +52,8 @@ public:
     // progress dialog over `parent` with a "Cancelar" button, and pending events run while it
     // shows; smaller ones run without one. The dialog goes when the export ends.
     static Progress progressDialog(QWidget* parent, long long threshold = 5000);
+    // The same dialog for the window's other long tasks, with their own title and text: shown
+    // once the task has run for `delay`, whatever its size.
+    static Progress progressDialog(QWidget* parent, const QString& title, const QString& label,
+                                   std::chrono::milliseconds delay);
 };

@@ -4,7 +4,9 @@
 #include "ExcelExport.h"
 #include "ExportNames.h"
 #include "FilterView.h"
+#include "FindBar.h"
 #include "FlexGrid.h"
+#include "GridClipboard.h"
 #include "GridEditor.h"
 #include "HtmlExport.h"
 #include "RowWriter.h"
@@ -138,6 +140,11 @@ FrmContactos::FrmContactos(QWidget* parent) : QWidget(parent) {
                                            ModGlobal::gTeclado());
     editor_->resolvePending = [this](const QString& what) { return resolvePendingRow(what); };
     writer_->pendingChanged = [this](int row) { markPending(row); };
+    // Copy, paste and find, as the operator knows them from every grid.
+    clipboard_ = std::make_unique<GridClipboard>(*DataGrid1, *TxtEdit, *editor_, *writer_, state,
+                                                 ModGlobal::gTeclado(), *this);
+    findBar_ = new FindBar(*DataGrid1, *FrmPlanilla, FrmPlanilla);
+    clipboard_->addToMenu(findBar_->buscar);
     FrmFiltro->beforeReload = [this] {
         return resolvePendingRow(QStringLiteral("aplicar el filtro"));
     };

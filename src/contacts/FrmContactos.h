@@ -7,7 +7,9 @@
 
 class DataControl;
 class FilterView;
+class FindBar;
 class FlexGrid;
+class GridClipboard;
 class GridEditor;
 class GridSource;
 class RowWriter;
@@ -75,6 +77,8 @@ private:
 
     std::unique_ptr<RowWriter> writer_;
     std::unique_ptr<GridEditor> editor_;
+    std::unique_ptr<GridClipboard> clipboard_;
+    FindBar* findBar_;
     QString dlgFileName_; // the save dialog's file name, emptied after every export
     bool resolving_ = false;
     QAction* actFiltro;

@@ -63,20 +63,7 @@ void GridEditor::MsflexGridEdt(FlexGrid& MsFlexGrid, QLineEdit& Edt, int KeyAsci
     }
     // An edit still open (the grid took the focus without closing it) is closed first.
     if (&Edt == &editor_ && !acceptEdit()) return;
-    // A pending row of another row is written before this edit replaces it.
-    const int pending = int(std::nearbyint(state_.gFilaPendiente));
-    if (pending != 0 && pending != MsFlexGrid.Row() && resolvePending &&
-        !resolvePending(QStringLiteral("editar otra fila"))) {
-        return;
-    }
-    // A blank row holds no record: typing into it begins one there, as Insert does.
-    if (&MsFlexGrid == &grid_ && writer_.holdsNoRecord(MsFlexGrid.Row())) {
-        p.step([&] { data1_.Recordset().AddNew(); });
-        if (p.left()) return;
-        state_.gRegistroNuevo = true;
-        state_.gFilaPendiente = MsFlexGrid.Row();
-        if (writer_.pendingChanged) writer_.pendingChanged(MsFlexGrid.Row());
-    }
+    if (&MsFlexGrid == &grid_ && !beginRowEdit(MsFlexGrid.Row())) return;
     rule_ = writer_.rule(MsFlexGrid.Col());
     original_ = MsFlexGrid.Text();
     // The editor takes no more than the field holds (a longer stored text is never cut by it).
@@ -109,6 +96,26 @@ void GridEditor::MsflexGridEdt(FlexGrid& MsFlexGrid, QLineEdit& Edt, int KeyAsci
     });
     if (&Edt == &editor_) clipEditor();
     p.step([&] { Edt.setFocus(Qt::OtherFocusReason); });
+}
+
+bool GridEditor::beginRowEdit(int row) {
+    // A pending row of another row is written before this edit replaces it.
+    const int pending = int(std::nearbyint(state_.gFilaPendiente));
+    if (pending != 0 && pending != row && resolvePending &&
+        !resolvePending(QStringLiteral("editar otra fila"))) {
+        return false;
+    }
+    // A blank row holds no record: typing into it begins one there, as Insert does.
+    if (writer_.holdsNoRecord(row)) {
+        Procedure p(Handler::passOver({ErrorNumber::InvalidCall},
+                                      Handler::report(QStringLiteral("MSFLEXGRIDEDT"))));
+        p.step([&] { data1_.Recordset().AddNew(); });
+        if (p.left()) return false;
+        state_.gRegistroNuevo = true;
+        state_.gFilaPendiente = row;
+        if (writer_.pendingChanged) writer_.pendingChanged(row);
+    }
+    return true;
 }
 
 void GridEditor::EditKeyCode(FlexGrid& MsFlexGrid, QLineEdit& Edt, int KeyCode, int) {

@@ -44,6 +44,10 @@ public:
     bool acceptEdit();
     // True while an edit is open (the editor shown).
     bool editOpen() const;
+    // Makes `row` the row being edited, as an edit opening in it does: a pending row elsewhere is
+    // written first and a blank row begins a record. False when the operator went back to the
+    // pending row, or the record could not be begun (the operator was told).
+    bool beginRowEdit(int row);
 
     // Events, wired to the grid and the editor.
     void DataGrid1_GotFocus();

@@ -1,6 +1,9 @@
 // Timings of the grid on a million rows, printed, never asserted (speed is measured, not tested).
 // Run by hand: test_contacts --gtest_also_run_disabled_tests --gtest_filter='*LargeGrid*'
-// (ROWS=n for another size, ONLY_MODE=m for one sort mode, SKIP_SORTS=1 for none).
+// (ROWS=n for another size, ONLY_MODE=m for one sort mode, SKIP_SORTS=1 for none). Also the
+// copy of every cell to the clipboard's forms and a find that looks at every cell.
+#include "contacts/CellBlock.h"
+#include "contacts/CellFinder.h"
 #include "contacts/CellStore.h"
 #include "contacts/FlexGrid.h"
 #include "shared/Variant.h"
@@ -187,6 +190,31 @@ TEST(LargeGrid, DISABLED_MillionRowsTimings) {
         }
     }
     std::printf("Row/Col alone: %lld ms\n", timer.restart());
+
+    // Copy: every cell with the titles, as Ctrl+A and "Copiar con títulos" build it.
+    {
+        CellBlock::Range all;
+        all.lastRow = grid.cells().rowCount() - 1;
+        all.lastColumn = grid.Cols() - 1;
+        const long rss = residentKb();
+        timer.restart();
+        const auto copy = CellBlock::copy(grid.cells(), all, true);
+        std::printf(
+            "copy of every cell: %lld ms, text %lld MB, HTML %lld MB, process grew %ld MB\n",
+            timer.restart(), qint64(copy->text.size() * 2 / 1048576),
+            qint64(copy->html.size() / 1048576), (residentKb() - rss) / 1024);
+    }
+    // Find: a text no cell holds, so every cell is looked at (the find bar does it in slices).
+    for (const bool matchCase : {false, true}) {
+        CellFinder finder(grid.cells());
+        finder.start(u"pérez xyz"_s, matchCase, CellFinder::Direction::Forward, 0, 0,
+                     CellFinder::From::Cell);
+        timer.restart();
+        while (finder.step(20000) == CellFinder::Result::Searching) {
+        }
+        std::printf("find through every cell (%s): %lld ms\n",
+                    matchCase ? "matching case" : "folded", timer.restart());
+    }
     QLocale::setDefault(saved);
 }
 
