@@ -381,8 +381,9 @@ QString keptRowText(const RecoveryFile::Kept& kept) {
                        : QStringLiteral("Quedaron sin grabar cambios del registro %1 de %2")
                              .arg(row.key, row.table);
     if (kept.saved.isValid()) {
-        text += QStringLiteral(" (guardados el %1)")
-                    .arg(QLocale().toString(kept.saved, QLocale::ShortFormat));
+        text += (row.newRecord ? QStringLiteral(" (guardado el %1)")
+                               : QStringLiteral(" (guardados el %1)"))
+                    .arg(kept.saved.toString(QStringLiteral("dd/MM/yyyy HH:mm")));
     }
     text += QStringLiteral(":\n");
     const QList<int> changed = row.changedColumns();

@@ -40,9 +40,16 @@ void noteLoss(const QString& target) {
 
 QString message(const QString& detail) {
     QString text = u"Se perdió la conexión con la base de datos. Cuando vuelva a estar "
-                   u"disponible, responda Reintentar: el programa se conecta de nuevo, con los "
-                   u"mismos datos, y repite la operación."_s;
-    const QString said = detail.trimmed();
+                   u"disponible, responda Reintentar o repita la operación: el programa se "
+                   u"conecta de nuevo, con los mismos datos."_s;
+    // The driver's first line says what it saw; the rest repeats it, or the whole statement.
+    QString said;
+    for (const QString& line : detail.split(u'\n')) {
+        said = line.simplified();
+        if (!said.isEmpty()) break;
+    }
+    constexpr qsizetype longest = 200;
+    if (said.size() > longest) said = said.left(longest - 1) + u'…';
     if (!said.isEmpty()) text += u"\n("_s + said + u')';
     return text;
 }
