@@ -36,7 +36,9 @@ const char* const helpText =
     "Archivos: instalado, las máscaras de consulta (consultas.qln) y los anchos de columna\n"
     "(CONSULTASLEN.QLN) van en ~/.local/share/contactos, y CN000pr.INI se busca en\n"
     "~/.config/contactos y luego en /etc/xdg/contactos. Ejecutado desde una carpeta en la que\n"
-    "el operador puede escribir, todos quedan junto al programa.\n"
+    "el operador puede escribir, todos quedan junto al programa. Las filas editadas que no se\n"
+    "pudieron grabar quedan en la carpeta recuperacion de ese mismo lugar, y se ofrecen al\n"
+    "volver a abrir el programa sobre la misma base de datos.\n"
     "\n"
     "Variables de entorno: CONTACTOS_SQLSERVER_DRIVER, CONTACTOS_ORACLE_DRIVER y\n"
     "CONTACTOS_SQLITE_DRIVER nombran el controlador ODBC de cada plataforma.\n";

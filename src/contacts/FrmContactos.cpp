@@ -9,6 +9,7 @@
 #include "GridClipboard.h"
 #include "GridEditor.h"
 #include "HtmlExport.h"
+#include "RecoveryFile.h"
 #include "RowWriter.h"
 #include "data/DB_Dll.h"
 #include "shared/Procedure.h"
@@ -21,6 +22,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFontMetricsF>
 #include <QFrame>
@@ -31,6 +33,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QToolBar>
 #include <algorithm>
 #include <cmath>
@@ -139,7 +142,23 @@ FrmContactos::FrmContactos(QWidget* parent) : QWidget(parent) {
     editor_ = std::make_unique<GridEditor>(*DataGrid1, *TxtEdit, *data1, *writer_, state,
                                            ModGlobal::gTeclado());
     editor_->resolvePending = [this](const QString& what) { return resolvePendingRow(what); };
-    writer_->pendingChanged = [this](int row) { markPending(row); };
+    writer_->pendingChanged = [this](int row) {
+        markPending(row);
+        keepPendingRow();
+    };
+    // The pending row is kept outside the program as it changes, so that a crash loses nothing:
+    // each cell it takes, and the open edit a moment after the operator stops typing.
+    keepTyping_ = new QTimer(this);
+    keepTyping_->setSingleShot(true);
+    keepTyping_->setInterval(300);
+    connect(keepTyping_, &QTimer::timeout, this, [this] { keepPendingRow(); });
+    connect(TxtEdit, &QLineEdit::textEdited, keepTyping_, qOverload<>(&QTimer::start));
+    connect(DataGrid1->model(), &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& from, const QModelIndex& to, const QList<int>& roles) {
+                if (!roles.isEmpty() && !roles.contains(Qt::DisplayRole)) return;
+                const int row = int(std::nearbyint(state.gFilaPendiente)) - 1;
+                if (row >= 0 && row >= from.row() && row <= to.row()) keepPendingRow();
+            });
     // Copy, paste and find, as the operator knows them from every grid.
     clipboard_ = std::make_unique<GridClipboard>(*DataGrid1, *TxtEdit, *editor_, *writer_, state,
                                                  ModGlobal::gTeclado(), *this);
@@ -209,6 +228,9 @@ void FrmContactos::Form_Load() {
         state.gTieneId = false;
     });
     p.step([&] {
+        recovery_ = std::make_unique<RecoveryFile>(ModGlobal::programFolder(), connectionString);
+    });
+    p.step([&] {
         data1->setConnectionString(connectionString);
         data1->setRecordSource(QStringLiteral("MA_contactos"));
         data1->setCommandType(2);
@@ -237,6 +259,8 @@ void FrmContactos::Form_Load() {
         // The open list is 300 pixels wide whatever the box's width.
         FrmFiltro->cboField->view()->setMinimumWidth(300);
     });
+    // Once the window is up, so that the operator sees the grid the rows go back into.
+    QTimer::singleShot(0, this, [this] { offerKeptRows(); });
 }
 
 void FrmContactos::loadGrid() {
@@ -262,7 +286,7 @@ void FrmContactos::GrabaElimina() {
     writer_->GrabaElimina();
 }
 
-bool FrmContactos::resolvePendingRow(const QString& what) {
+bool FrmContactos::resolvePendingRow(const QString& what, GiveUp giveUp) {
     if (resolving_) return true;
     // An open edit closes first, with a value its field takes.
     if (!editor_->acceptEdit()) return false;
@@ -270,12 +294,18 @@ bool FrmContactos::resolvePendingRow(const QString& what) {
     writer_->GrabaRegistro();
     if (state.gFilaPendiente == 0) return true;
     const int row = int(std::nearbyint(state.gFilaPendiente));
+    const QString ifNot =
+        giveUp == GiveUp::Keep
+            ? QStringLiteral("Si responde No, los cambios se guardan en un archivo de "
+                             "recuperación antes de %1, y se ofrecerán la próxima vez que abra el "
+                             "programa sobre esta base de datos.")
+                  .arg(what)
+            : QStringLiteral("Si responde No, los cambios se descartan para %1.").arg(what);
     const int answer = prompts().message(
         QStringLiteral("Los cambios de la fila %1 no se grabaron.\n\n¿Desea volver a esa fila para "
-                       "corregirlos?\n"
-                       "Si responde No, los cambios se descartan para %2.")
-            .arg(row)
-            .arg(what),
+                       "corregirlos?\n")
+                .arg(row) +
+            ifNot,
         QStringLiteral("Cambios sin grabar"), Prompt::Buttons::YesNo, Prompt::Icon::Exclamation);
     if (answer == Prompt::Yes) {
         resolving_ = true;
@@ -296,8 +326,157 @@ bool FrmContactos::resolvePendingRow(const QString& what) {
         p.step([&] { DataGrid1->SetFocus(); });
         return false;
     }
+    if (giveUp == GiveUp::Keep) {
+        keepPendingRow();
+        if (recovery_ && recovery_->holdsRow()) {
+            prompts().message(
+                QStringLiteral("Los cambios de la fila %1 quedaron guardados en el archivo\n%2\n\n"
+                               "Se ofrecerán para grabarlos la próxima vez que abra el programa "
+                               "sobre esta base de datos.")
+                    .arg(row)
+                    .arg(QDir::toNativeSeparators(recovery_->path())),
+                QStringLiteral("Cambios guardados para más adelante"), Prompt::Buttons::Ok,
+                Prompt::Icon::Information);
+            return true;
+        }
+        // Nowhere to keep them: the operator decides whether they go.
+        if (prompts().message(QStringLiteral("Los cambios de la fila %1 no se pudieron guardar "
+                                             "en un archivo de recuperación.\n\n¿Desea %2 de "
+                                             "todos modos y perderlos?")
+                                  .arg(row)
+                                  .arg(what),
+                              QStringLiteral("Cambios sin grabar"), Prompt::Buttons::YesNo,
+                              Prompt::Icon::Exclamation) != Prompt::Yes) {
+            return false;
+        }
+    }
     writer_->Descartar();
     return true;
+}
+
+void FrmContactos::keepPendingRow() {
+    keepTyping_->stop();
+    if (!recovery_) return;
+    const bool editing =
+        editor_->editOpen() && DataGrid1->Row() == int(std::nearbyint(state.gFilaPendiente));
+    const std::optional<PendingRow> row =
+        writer_->pendingRow(editing ? DataGrid1->Col() : -1, editing ? TxtEdit->text() : QString());
+    try {
+        if (row) {
+            recovery_->save(*row);
+        } else {
+            recovery_->clear();
+        }
+    } catch (const RuntimeError& e) {
+        // Said once: the editing goes on, only without the safety net.
+        if (keepFailureShown_) return;
+        keepFailureShown_ = true;
+        prompts().message(
+            e.description() + QStringLiteral("\n\nLa fila pendiente no queda guardada fuera del "
+                                             "programa hasta que se grabe."),
+            QStringLiteral("Aviso al operador"), Prompt::Buttons::Ok, Prompt::Icon::Exclamation);
+    }
+}
+
+namespace {
+
+// How a kept row is told to the operator: the record, and each changed value.
+QString keptRowText(const RecoveryFile::Kept& kept) {
+    const PendingRow& row = kept.row;
+    QString text = row.newRecord
+                       ? QStringLiteral("Quedó sin grabar un registro nuevo de %1").arg(row.table)
+                       : QStringLiteral("Quedaron sin grabar cambios del registro %1 de %2")
+                             .arg(row.key, row.table);
+    if (kept.saved.isValid()) {
+        text += (row.newRecord ? QStringLiteral(" (guardado el %1)")
+                               : QStringLiteral(" (guardados el %1)"))
+                    .arg(kept.saved.toString(QStringLiteral("dd/MM/yyyy HH:mm")));
+    }
+    text += QStringLiteral(":\n");
+    const QList<int> changed = row.changedColumns();
+    for (qsizetype i = 0; i < changed.size() && i < 12; ++i) {
+        const int c = changed[i];
+        text += row.newRecord ? QStringLiteral("\n  %1: «%2»").arg(row.columns[c], row.typed[c])
+                              : QStringLiteral("\n  %1: «%2» → «%3»")
+                                    .arg(row.columns[c], row.loaded[c], row.typed[c]);
+    }
+    if (changed.size() > 12) text += QStringLiteral("\n  …");
+    return text;
+}
+
+} // namespace
+
+void FrmContactos::offerKeptRows() {
+    if (keptRowsOffered_ || !recovery_) return;
+    keptRowsOffered_ = true;
+    const QStringList files = recovery_->keptFiles();
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        const QString shown = QDir::toNativeSeparators(files[i]);
+        std::optional<RecoveryFile::Kept> kept;
+        try {
+            kept = recovery_->take(files[i]);
+        } catch (const RuntimeError& e) {
+            prompts().message(e.description(), QStringLiteral("Aviso al operador"),
+                              Prompt::Buttons::Ok, Prompt::Icon::Exclamation);
+            continue;
+        }
+        if (!kept) continue; // another run, still open, holds it
+        const int answer = prompts().message(
+            keptRowText(*kept) +
+                QStringLiteral("\n\n¿Desea grabarlos ahora? Si otro operador cambió alguno de "
+                               "esos valores mientras tanto, se le preguntará antes de "
+                               "reemplazarlo.\nSi responde No, quedan en el archivo\n%1\ny se "
+                               "ofrecerán de nuevo la próxima vez.")
+                    .arg(shown),
+            QStringLiteral("Cambios sin grabar recuperados"), Prompt::Buttons::YesNo,
+            Prompt::Icon::Question);
+        if (answer != Prompt::Yes || state.gFilaPendiente != 0) {
+            recovery_->release(files[i]);
+            continue;
+        }
+        int row = 0;
+        try {
+            row = writer_->restorePending(kept->row);
+        } catch (const RuntimeError& e) {
+            prompts().message(e.description(), QStringLiteral("Aviso al operador"),
+                              Prompt::Buttons::Ok, Prompt::Icon::Exclamation);
+        }
+        if (row == 0) {
+            if (!kept->row.newRecord) {
+                prompts().message(
+                    QStringLiteral("El registro %1 ya no está en %2: otro operador lo eliminó. "
+                                   "Sus cambios no se grabaron y quedan en el archivo\n%3")
+                        .arg(kept->row.key, kept->row.table, shown),
+                    QStringLiteral("Cambios sin grabar recuperados"), Prompt::Buttons::Ok,
+                    Prompt::Icon::Exclamation);
+            }
+            recovery_->release(files[i]);
+            continue;
+        }
+        // The row is this run's pending row now, kept in this run's own file; the earlier file
+        // goes once this one holds the row, or once the row is written.
+        const bool takenOver = recovery_->holdsRow();
+        if (takenOver) recovery_->discard(files[i]);
+        Procedure p(Handler::skip());
+        p.step([&] { DataGrid1->setRow(row); });
+        p.step([&] { DataGrid1->scrollTo(DataGrid1->model()->index(row - 1, 0)); });
+        writer_->GrabaRegistro();
+        if (!takenOver) {
+            if (state.gFilaPendiente == 0) {
+                recovery_->discard(files[i]);
+            } else {
+                recovery_->release(files[i]);
+            }
+        }
+        // Not written (the database refused it, the operator left it): it stays pending in the
+        // grid, marked, and the rest wait for the next start.
+        if (state.gFilaPendiente != 0) {
+            p.step([&] {
+                DataGrid1->setCol(std::clamp(writer_->refusedColumn(), 0, DataGrid1->Cols() - 1));
+            });
+            return;
+        }
+    }
 }
 
 // The pending row is tinted while it holds texts not yet written.
@@ -307,7 +486,7 @@ void FrmContactos::markPending(int row) {
 }
 
 void FrmContactos::closeEvent(QCloseEvent* event) {
-    if (!resolvePendingRow(QStringLiteral("cerrar la ventana"))) {
+    if (!resolvePendingRow(QStringLiteral("cerrar la ventana"), GiveUp::Keep)) {
         event->ignore();
         return;
     }

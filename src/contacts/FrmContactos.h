@@ -12,12 +12,14 @@ class FlexGrid;
 class GridClipboard;
 class GridEditor;
 class GridSource;
+class RecoveryFile;
 class RowWriter;
 class QAction;
 class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QTimer;
 class QToolBar;
 
 // The program's main window: the grid view `FrmPlanilla` (sort selector, toolbar, grid and its
@@ -52,9 +54,15 @@ public:
     void MsflexKey(FlexGrid& MsFlexGrid, int KeyCode);
     void GrabaRegistro();
     void GrabaElimina();
+    // What becomes of a pending row that cannot be written when the operator does not go back
+    // to it: its changes are dropped, or kept in the recovery file for the next start.
+    enum class GiveUp { Discard, Keep };
     // Writes a pending row before `what` happens; false when the write failed and the operator
     // went back to the row (see GridEditor::resolvePending).
-    bool resolvePendingRow(const QString& what);
+    bool resolvePendingRow(const QString& what, GiveUp giveUp = GiveUp::Discard);
+    // Offers the rows that earlier runs on this database could not write (Form_Load calls it once
+    // the window is up): each one the operator accepts becomes the pending row and is written.
+    void offerKeptRows();
 
     // The toolbar's button handler, by the button's key ("Filtro", "HTM", "Excel").
     void Toolbar2_ButtonClick(const QString& key);
@@ -74,11 +82,18 @@ private:
     void loadGrid();
 
     void markPending(int row);
+    // Keeps the pending row (the open edit's text included) in the recovery file, or removes the
+    // file when nothing is pending.
+    void keepPendingRow();
 
     std::unique_ptr<RowWriter> writer_;
     std::unique_ptr<GridEditor> editor_;
     std::unique_ptr<GridClipboard> clipboard_;
     FindBar* findBar_;
+    std::unique_ptr<RecoveryFile> recovery_;
+    QTimer* keepTyping_ = nullptr; // keeps the row a moment after the last key, not at each key
+    bool keepFailureShown_ = false;
+    bool keptRowsOffered_ = false;
     QString dlgFileName_; // the save dialog's file name, emptied after every export
     bool resolving_ = false;
     QAction* actFiltro;

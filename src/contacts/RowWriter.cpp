@@ -148,7 +148,8 @@ RowWriter::Outcome RowWriter::writeExisting(int row, std::vector<int>& refused,
                 state_.RecordSource);
         }
     });
-    // A failed open was reported there; the row stays pending without a second prompt.
+    // A failed open was reported there (a lost connection among others): there is no record to
+    // write into, and nothing more to ask.
     if (p.left() || registro_->State() != ado::adStateOpen) return Outcome::Failed;
 
     opened = true;
@@ -373,6 +374,57 @@ void RowWriter::GrabaElimina() {
     state_.gRegistroNuevo = false;
     state_.gFilaPendiente = 0;
     if (pendingChanged) pendingChanged(0);
+}
+
+std::optional<PendingRow> RowWriter::pendingRow(int editColumn, const QString& editText) const {
+    const int row = int(std::nearbyint(state_.gFilaPendiente));
+    if (row <= 0 || row >= grid_.Rows()) return std::nullopt;
+    PendingRow p;
+    p.table = state_.RecordSource;
+    p.newRecord = state_.gRegistroNuevo;
+    if (!p.newRecord) p.key = grid_.TextMatrix(row, 0).trimmed();
+    for (int c = 0; c < grid_.Cols(); ++c) {
+        p.columns << grid_.TextMatrix(0, c);
+        p.loaded << (p.newRecord ? QString() : storedText(row, c));
+        p.typed << (c == editColumn ? editText : grid_.TextMatrix(row, c));
+    }
+    if (p.changedColumns().isEmpty()) return std::nullopt;
+    return p;
+}
+
+int RowWriter::restorePending(const PendingRow& kept) {
+    // The columns by name: the table may have changed since.
+    std::vector<int> at(std::size_t(kept.columns.size()), -1);
+    for (qsizetype i = 0; i < kept.columns.size(); ++i) {
+        for (int c = 0; c < grid_.Cols(); ++c) {
+            if (grid_.TextMatrix(0, c).compare(kept.columns[i], Qt::CaseInsensitive) == 0) {
+                at[std::size_t(i)] = c;
+                break;
+            }
+        }
+    }
+    int row = 0;
+    if (kept.newRecord) {
+        data1_.Recordset().AddNew();
+        grid_.setRows(grid_.Rows() + 1);
+        row = grid_.Rows() - 1;
+    } else {
+        for (int r = 1; r < grid_.Rows() && row == 0; ++r) {
+            if (grid_.TextMatrix(r, 0).trimmed() == kept.key) row = r;
+        }
+        if (row == 0) return 0;
+    }
+    for (int i : kept.changedColumns()) {
+        const int c = at[std::size_t(i)];
+        if (c < 0) continue;
+        grid_.setTextMatrix(row, c, kept.typed[i]);
+        if (!kept.newRecord) remember(row, c, kept.loaded[i]);
+    }
+    forgetFailure();
+    state_.gRegistroNuevo = kept.newRecord;
+    state_.gFilaPendiente = row;
+    if (pendingChanged) pendingChanged(row);
+    return row;
 }
 
 void RowWriter::Descartar() {

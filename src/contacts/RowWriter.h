@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CellRule.h"
+#include "PendingRow.h"
 
 #include <QString>
 #include <QStringList>
@@ -62,6 +63,15 @@ public:
     // The cell to go back to after a failed write: the first refused cell, else the first cell
     // that was to be written; -1 when no write failed.
     int refusedColumn() const;
+
+    // The pending row as it stands, with `editText` in column `editColumn` when an edit is open
+    // there; nothing when no row is pending or it holds no change.
+    std::optional<PendingRow> pendingRow(int editColumn = -1, const QString& editText = {}) const;
+    // Makes a row kept from an earlier run the pending row again: the row of its record (found
+    // by its key) shows the typed texts, and the texts it was loaded with stand for what is
+    // stored, so that the write asks about a value someone changed meanwhile; a begun record gets
+    // a new row at the bottom. Returns the grid row, or 0 when the record is not in the grid.
+    int restorePending(const PendingRow& kept);
 
     // Called whenever the pending row changes (0: none), so the window can mark it.
     std::function<void(int row)> pendingChanged;

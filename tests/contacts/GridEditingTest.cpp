@@ -1,6 +1,7 @@
 // In-grid editing and row writes with real key and mouse events; the database is read back.
 #include "ContactsWindowFixture.h"
 
+#include <QDir>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -264,12 +265,17 @@ TEST_F(GridEditing, ARefusedRowNeverTrapsTheOperator) {
         g.model()->data(g.model()->index(1, 1), Qt::BackgroundRole).value<QColor>();
     EXPECT_TRUE(g.model()->data(refused, Qt::BackgroundRole).value<QColor>().isValid());
     EXPECT_NE(g.model()->data(refused, Qt::BackgroundRole).value<QColor>(), rowTint);
-    // Closing tries it once more and asks; "No" gives the value up: the grid shows what is stored.
-    operatorAnswers.reportError(Prompt::Abort).message(Prompt::No);
+    // Closing tries it once more and asks; "No" closes, and the row is kept in the recovery file
+    // (the operator is told where), to be offered at the next start.
+    operatorAnswers.reportError(Prompt::Abort).message(Prompt::No).message(Prompt::Ok);
     EXPECT_TRUE(w->close());
-    EXPECT_EQ(g.TextMatrix(2, 5), QStringLiteral("-3"));
-    EXPECT_EQ(g.TextMatrix(2, 1), QStringLiteral("Roberto"));
-    EXPECT_FALSE(g.model()->data(refused, Qt::BackgroundRole).value<QColor>().isValid());
+    const auto told = operatorAnswers.recordsOf(ScriptedPrompts::Kind::Message);
+    ASSERT_GE(told.size(), 2u);
+    EXPECT_EQ(told.back().title, QStringLiteral("Cambios guardados para más adelante"));
+    const QDir kept(programDir.filePath(QStringLiteral("recuperacion")));
+    const QStringList files = kept.entryList({QStringLiteral("*.json")}, QDir::Files);
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_TRUE(told.back().text.contains(kept.filePath(files[0])));
     EXPECT_TRUE(operatorAnswers.exhausted());
 }
 

@@ -202,12 +202,15 @@ TEST_F(OperatorScenario, ARefusedRowNeverTrapsTheOperator) {
         waitForStored(u"SELECT Email FROM MA_contactos WHERE id = 2"_s, u"nuevo@correo.com.ar"_s));
     EXPECT_EQ(stored(u"SELECT Saldo FROM MA_contactos WHERE id = 2"_s), saldo);
 
-    // Closing tries the refused value once more, then asks; "No" gives it up and the window closes.
+    // Closing tries the refused value once more, then asks; "No" closes the window, and the row
+    // is kept in the recovery file for the next start, which the operator is told.
     ASSERT_TRUE(answer(mainWindow(), u"alt+F4"_s, false));
     error = waitWindow(u"^Error"_s);
     answer(error, u"alt+a"_s);
     const QString unsaved = waitWindow(u"^Cambios sin grabar"_s);
     answer(unsaved, u"alt+n"_s);
+    const QString kept = waitWindow(u"^Cambios guardados para más adelante"_s);
+    answer(kept, u"Return"_s);
     EXPECT_TRUE(waitForExit());
 }
 

@@ -48,6 +48,14 @@ protected:
     // The program: started on a copy of the demo database (or on `schema`), under es_AR. Returns
     // when its main window is shown and active.
     void start(const QString& schema = TestDatabase::demoScript());
+    // The program started on the database of a parameter string (a server's), or again on the
+    // last one. With `toGrid` the grid takes the focus; without, a prompt the start shows keeps it.
+    void launch(const QString& parameters, bool toGrid = true);
+    void restart(bool toGrid = true) { launch(parameters_, toGrid); }
+    // Ends the program as a crash does (SIGKILL): nothing of it runs any more.
+    void kill();
+    // The folder where the program keeps the rows it could not write (its data folder's).
+    static QString keptFolder();
     // Closes the main window as the operator does (Alt+F4) and waits for the program to end.
     // False when it did not end (a prompt is still open).
     bool closeProgram();
@@ -137,4 +145,5 @@ private:
     QProcess program_;
     QString display_;
     QString mainWindow_;
+    QString parameters_;
 };

@@ -172,18 +172,7 @@ PostgresServer::PostgresServer() {
 
     for (int attempt = 0; attempt < 3 && !running_; ++attempt) {
         port_ = freePort();
-        const QString options =
-            QStringLiteral("-c listen_addresses=127.0.0.1 -p %1 -c unix_socket_directories=%2 "
-                           "-c fsync=off -c synchronous_commit=off -c full_page_writes=off "
-                           "-c max_connections=30 -c shared_buffers=16MB")
-                .arg(port_)
-                .arg(folder);
-        running_ = runServerTool(QStringLiteral("pg_ctl"),
-                                 {QStringLiteral("-D"), data_, QStringLiteral("-l"),
-                                  folder + QStringLiteral("/server.log"), QStringLiteral("-w"),
-                                  QStringLiteral("-t"), QStringLiteral("60"), QStringLiteral("-o"),
-                                  options, QStringLiteral("start")},
-                                 &log);
+        running_ = startOnPort(&log);
     }
     if (!running_) {
         QFile serverLog(folder + QStringLiteral("/server.log"));
@@ -196,6 +185,22 @@ PostgresServer::PostgresServer() {
                                          .arg(password(QStringLiteral("operador"))));
 }
 
+bool PostgresServer::startOnPort(QString* log) {
+    const QString folder = dir_.path();
+    const QString options =
+        QStringLiteral("-c listen_addresses=127.0.0.1 -p %1 -c unix_socket_directories=%2 "
+                       "-c fsync=off -c synchronous_commit=off -c full_page_writes=off "
+                       "-c max_connections=30 -c shared_buffers=16MB")
+            .arg(port_)
+            .arg(folder);
+    return runServerTool(QStringLiteral("pg_ctl"),
+                         {QStringLiteral("-D"), data_, QStringLiteral("-l"),
+                          folder + QStringLiteral("/server.log"), QStringLiteral("-w"),
+                          QStringLiteral("-t"), QStringLiteral("60"), QStringLiteral("-o"), options,
+                          QStringLiteral("start")},
+                         log);
+}
+
 PostgresServer::~PostgresServer() {
     stop();
 }
@@ -206,6 +211,14 @@ void PostgresServer::stop() {
     runServerTool(QStringLiteral("pg_ctl"),
                   {QStringLiteral("-D"), data_, QStringLiteral("-m"), QStringLiteral("fast"),
                    QStringLiteral("-w"), QStringLiteral("stop")});
+}
+
+void PostgresServer::start() {
+    if (running_ || data_.isEmpty()) return;
+    QString log;
+    running_ = startOnPort(&log);
+    if (!running_)
+        ADD_FAILURE() << "the PostgreSQL server did not start again:\n" << log.toStdString();
 }
 
 QString PostgresServer::psql(const QString& database, const QString& sql,

@@ -18,6 +18,10 @@ public:
     PostgresServer& operator=(const PostgresServer&) = delete;
 
     bool running() const { return running_; }
+    // Stops the server as an administrator does ("pg_ctl stop -m fast": every session is ended)
+    // and starts it again on the same folder and port, for tests of a server that goes away.
+    void stop();
+    void start();
     int port() const { return port_; }
     static QString host() { return QStringLiteral("127.0.0.1"); }
     static QString password(const QString& user = QStringLiteral("admin"));
@@ -55,7 +59,7 @@ private:
     QStringList serverCommand(const QString& program, const QStringList& arguments) const;
     bool runServerTool(const QString& program, const QStringList& arguments,
                        QString* output = nullptr) const;
-    void stop();
+    bool startOnPort(QString* log);
 
     QTemporaryDir dir_;
     QString bin_;

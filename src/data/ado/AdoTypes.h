@@ -49,5 +49,7 @@ constexpr long adErrObjectClosed = 3704;                        // operation not
 constexpr long adErrObjectOpen = 3705;                          // operation not allowed when open
 constexpr long adErrFeatureNotAvailable = 3251;                 // the provider cannot do that
 constexpr long adErrProviderNotFound = 3706;                    // no such provider here
+// The connection's link to the database is gone (and, while it stays gone, cannot be made again).
+constexpr long adErrInvalidConnection = 3709;
 
 } // namespace ado

@@ -1,6 +1,7 @@
 #include "Connection.h"
 
 #include "AdoError.h"
+#include "LostLink.h"
 #include "OdbcConnection.h"
 #include "ProviderSettings.h"
 #include "Recordset.h"
@@ -72,6 +73,9 @@ ColumnInfo typedColumn(const QString& name, long type, long size) {
 
 struct Connection::Impl {
     QString connectionString;
+    // What Open was given besides the string, kept (in memory only) to open the link again.
+    QString user;
+    QString password;
     long cursorLocation = adUseServer;
     long commandTimeout = 30;
     QString defaultDatabase;
@@ -79,11 +83,40 @@ struct Connection::Impl {
     std::unique_ptr<OdbcConnection> odbc;
     std::shared_ptr<int> lifetime = std::make_shared<int>(0);
 
-    OdbcConnection& open() const {
+    std::unique_ptr<OdbcConnection> connect();
+    void relink();
+
+    // The open link for a statement: one found gone, or made before its database's last loss,
+    // is made again first. A link lost inside the caller's transaction is not: the transaction
+    // went with it, and the caller must hear of that (CommitTrans) before anything else runs.
+    OdbcConnection& open() {
         if (!odbc) raiseAdoError(adErrObjectClosed, connectionSource);
+        if (odbc->linkLost && odbc->inTransaction) {
+            raiseError(adErrInvalidConnection,
+                       LostLink::message(u"La transacción en curso se perdió con la conexión: "
+                                         u"nada de lo hecho en ella quedó grabado."_s),
+                       odbc->driver);
+        }
+        if (!odbc->inTransaction &&
+            (odbc->linkLost || odbc->lossesAtConnect != LostLink::losses(odbc->target)))
+            relink();
         return *odbc;
     }
 };
+
+// A new link with the connection string and the settings of this connection. The previous one,
+// if any, stays until the new one is made, so that a connection whose database is still away
+// stays open (and lost) rather than closed.
+void Connection::Impl::relink() {
+    std::unique_ptr<OdbcConnection> fresh;
+    try {
+        fresh = connect();
+    } catch (const RuntimeError& e) {
+        odbc->linkLost = true;
+        throw RuntimeError(adErrInvalidConnection, LostLink::message(e.description()), e.source());
+    }
+    odbc = std::move(fresh);
+}
 
 Connection::Connection() : d(std::make_unique<Impl>()) {}
 
@@ -103,15 +136,24 @@ void Connection::Open(const QString& connectionString, const QString& user, cons
                       long) {
     if (d->odbc) raiseAdoError(adErrObjectOpen, connectionSource);
     if (!connectionString.trimmed().isEmpty()) d->connectionString = connectionString;
-    const ProviderSettings settings =
-        ProviderSettings::resolve(d->connectionString, user, password);
+    d->user = user;
+    d->password = password;
+    d->odbc = d->connect();
+}
+
+std::unique_ptr<OdbcConnection> Connection::Impl::connect() {
+    const ProviderSettings settings = ProviderSettings::resolve(connectionString, user, password);
+    // Read before connecting: a loss noted while this link is being made counts against it.
+    const quint64 losses = LostLink::losses(settings.odbcString);
 
     auto odbc = std::make_unique<OdbcConnection>();
+    odbc->target = settings.odbcString;
+    odbc->lossesAtConnect = losses;
     odbc->dialect = settings.dialect;
     odbc->driver = settings.driver;
     odbc->driverVariable = settings.driverVariable;
-    odbc->errors = &d->errors;
-    odbc->commandTimeout = d->commandTimeout;
+    odbc->errors = &errors;
+    odbc->commandTimeout = commandTimeout;
     odbc->lockTimeoutSeconds = settings.lockTimeoutSeconds;
     odbc->newKey = settings.newKey;
 
@@ -147,8 +189,8 @@ void Connection::Open(const QString& connectionString, const QString& user, cons
                     odbc->dbc);
     } catch (const RuntimeError&) {
         std::vector<ProviderError> records;
-        for (long i = 0; i < d->errors.Count(); ++i)
-            records.push_back(d->errors.Item(i));
+        for (long i = 0; i < errors.Count(); ++i)
+            records.push_back(errors.Item(i));
         if (!driverMissing(records)) throw;
         // The driver manager's own words ("Can't open lib") do not say what to do about it.
         records.insert(
@@ -165,6 +207,10 @@ void Connection::Open(const QString& connectionString, const QString& user, cons
         odbc->raise(std::move(records));
     }
     odbc->dbc.setConnected(true);
+    if (settings.dialect == Dialect::SQLite) {
+        odbc->databaseFile = settings.databaseFile;
+        odbc->noteDatabaseFile();
+    }
 
     SQLUINTEGER extensions = 0;
     if (odbc->check(
@@ -196,16 +242,17 @@ void Connection::Open(const QString& connectionString, const QString& user, cons
         odbc->check(SQLExecDirectW(setting.get(), wide(sql), SQL_NTS), setting);
         odbc->check(SQLFetch(setting.get()), setting, OdbcAccept::SuccessOrNoData);
     }
-    if (settings.dialect == Dialect::SqlServer && !d->defaultDatabase.isEmpty()) {
+    if (settings.dialect == Dialect::SqlServer && !defaultDatabase.isEmpty()) {
         odbc->check(
-            SQLSetConnectAttrW(dbc, SQL_ATTR_CURRENT_CATALOG, wide(d->defaultDatabase), SQL_NTS),
+            SQLSetConnectAttrW(dbc, SQL_ATTR_CURRENT_CATALOG, wide(defaultDatabase), SQL_NTS),
             odbc->dbc);
     }
-    d->odbc = std::move(odbc);
+    return odbc;
 }
 
 void Connection::Close() {
-    OdbcConnection& odbc = d->open();
+    if (!d->odbc) raiseAdoError(adErrObjectClosed, connectionSource);
+    OdbcConnection& odbc = *d->odbc;
     if (odbc.inTransaction) {
         odbc.check(SQLEndTran(SQL_HANDLE_DBC, odbc.dbc.get(), SQL_ROLLBACK), odbc.dbc,
                    OdbcAccept::Optional);
@@ -322,10 +369,22 @@ void endTransaction(OdbcConnection& odbc, SQLSMALLINT completion) {
 } // namespace
 
 void Connection::CommitTrans() {
+    if (d->odbc && d->odbc->linkLost && d->odbc->inTransaction) {
+        d->odbc->inTransaction = false;
+        raiseError(adErrInvalidConnection,
+                   LostLink::message(u"La transacción se perdió con la conexión y no se grabó: "
+                                     u"hay que repetirla entera."_s),
+                   d->odbc->driver);
+    }
     endTransaction(d->open(), SQL_COMMIT);
 }
 
 void Connection::RollbackTrans() {
+    // The server undid a transaction whose link went: there is nothing left to roll back.
+    if (d->odbc && d->odbc->linkLost && d->odbc->inTransaction) {
+        d->odbc->inTransaction = false;
+        return;
+    }
     endTransaction(d->open(), SQL_ROLLBACK);
 }
 
@@ -439,8 +498,8 @@ QString Connection::toDriverSql(const QString& statement) const {
     return SqlDialect::toDriverSql(dialect(), statement);
 }
 
-OdbcConnection* Connection::odbc() const {
-    return d->odbc.get();
+OdbcConnection* Connection::odbc() {
+    return d->odbc ? &d->open() : nullptr;
 }
 
 std::weak_ptr<void> Connection::lifetime() const {

@@ -23,7 +23,11 @@ struct OdbcConnection;
 // CONTACTOS_SQLITE_DRIVER, default "SQLite3"). A missing SQLite file is a connection failure.
 //
 // Failures raise RuntimeError with the OLE DB code of the driver's SQLSTATE (adErr...), and every
-// diagnostic record is added to Errors().
+// diagnostic record is added to Errors(). A failure that shows the link to the database gone (a
+// server stopped or restarted, a network cut, a SQLite file moved away) raises
+// adErrInvalidConnection with a message that says so; the next use of the connection opens it
+// again with the same connection string and settings (see odbc()), so that answering
+// "Reintentar" once the database is back runs the failed step on a new link.
 class Connection {
 public:
     Connection();
@@ -73,7 +77,11 @@ public:
     // literal the server reads as a date).
     QString toDriverSql(const QString& statement) const;
 
-    OdbcConnection* odbc() const; // internal: the open ODBC handles (null when closed)
+    // Internal: the open ODBC handles (null when closed). A link found gone (or made before its
+    // database's last loss) is made again first, with the same connection string, user,
+    // password, command time-out and default database; while the database stays away that
+    // raises adErrInvalidConnection.
+    OdbcConnection* odbc();
     // Internal: expires when this object goes, so that a recordset never uses a dead connection.
     std::weak_ptr<void> lifetime() const;
 

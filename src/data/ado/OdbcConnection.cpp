@@ -1,14 +1,59 @@
 #include "OdbcConnection.h"
 
 #include "AdoTypes.h"
+#include "LostLink.h"
 #include "OleDbCode.h"
 #include "shared/RuntimeError.h"
 
+#include <QFile>
 #include <sqlucode.h>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
 namespace ado {
+
+namespace {
+
+bool fileIdentity(const QString& path, quint64& device, quint64& inode) {
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0) return false;
+    device = quint64(info.st_dev);
+    inode = quint64(info.st_ino);
+    return true;
+}
+
+} // namespace
+
+void OdbcConnection::noteDatabaseFile() {
+    if (!databaseFile.isEmpty()) fileIdentity(databaseFile, fileDevice, fileInode);
+}
+
+namespace {
+
+// True when the SQLite file at its path is gone or is another file than the one opened.
+bool fileMoved(const OdbcConnection& c) {
+    if (c.databaseFile.isEmpty()) return false;
+    quint64 device = 0, inode = 0;
+    return !fileIdentity(c.databaseFile, device, inode) || device != c.fileDevice ||
+           inode != c.fileInode;
+}
+
+QString fileMovedText(const OdbcConnection& c) {
+    return u"El archivo de la base de datos \"%1\" ya no está donde se abrió."_s.arg(
+        c.databaseFile);
+}
+
+// Drivers that keep track of their link say so when asked (psqlODBC, FreeTDS); the others answer
+// nothing, which is no.
+bool driverSaysDead(const OdbcConnection& c) {
+    SQLUINTEGER dead = SQL_CD_FALSE;
+    const SQLRETURN rc =
+        SQLGetConnectAttrW(c.dbc.get(), SQL_ATTR_CONNECTION_DEAD, &dead, sizeof dead, nullptr);
+    return SQL_SUCCEEDED(rc) && dead == SQL_CD_TRUE;
+}
+
+} // namespace
 
 std::vector<ProviderError> OdbcConnection::diagnostics(SQLSMALLINT handleType,
                                                        SQLHANDLE handle) const {
@@ -50,12 +95,23 @@ void OdbcConnection::raise(std::vector<ProviderError> records) const {
         e.Source = driver;
         records.push_back(e);
     }
+    // Only a link that was open can be lost; a failed connect is the connect's own failure.
+    const bool moved = dbc.connected() && fileMoved(*this);
+    const bool gone =
+        dbc.connected() && (moved || LostLink::reported(records) || driverSaysDead(*this));
     if (errors) {
         errors->Clear();
         for (const ProviderError& e : records)
             errors->append(e);
     }
     const ProviderError& first = records.front();
+    if (gone) {
+        linkLost = true;
+        LostLink::noteLoss(target);
+        throw RuntimeError(adErrInvalidConnection,
+                           LostLink::message(moved ? fileMovedText(*this) : first.Description),
+                           first.Source);
+    }
     QString description = first.Description;
     // Both wait lockTimeoutSeconds for another session to let go, then give up with a terse
     // English message: say what happened. The records keep the driver's own words and codes.
@@ -98,6 +154,8 @@ bool OdbcConnection::check(SQLRETURN rc, const OdbcHandle& handle, OdbcAccept ac
 }
 
 OdbcHandle OdbcConnection::newStatement() const {
+    if (fileMoved(*this))
+        raise({ProviderError{u"08S01"_s, adErrUnspecified, fileMovedText(*this), 0, driver}});
     SQLHANDLE h = SQL_NULL_HANDLE;
     check(SQLAllocHandle(SQL_HANDLE_STMT, dbc.get(), &h), dbc);
     OdbcHandle stmt(SQL_HANDLE_STMT, h);

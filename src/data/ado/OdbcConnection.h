@@ -34,6 +34,19 @@ struct OdbcConnection {
     bool getDataBound = false;     // SQLGetData may read a bound column (a truncated value whole)
     bool textsInUtf8 = false;      // a text asked for as SQL_C_CHAR comes in UTF-8
 
+    // The database as the driver reaches it (its ODBC string), and how many losses of a link to
+    // it had been noted when this link was made (see LostLink).
+    QString target;
+    quint64 lossesAtConnect = 0;
+    // Set when a failure shows that the link is gone; the owning Connection then makes a new one.
+    mutable bool linkLost = false;
+    // SQLite: the database file and the identity it had when opened. A file moved away (or
+    // replaced) is a lost link: the driver would go on reading the moved file, and refuses
+    // writes only once it notices.
+    QString databaseFile;
+    quint64 fileDevice = 0;
+    quint64 fileInode = 0;
+
     // The checked wrapper: returns true on success, false on SQL_NO_DATA when `accept` allows it.
     // On a failure every diagnostic record of `handle` becomes a ProviderError; the Errors
     // collection is cleared and given them (as ADO does for each failing operation) and the
@@ -44,12 +57,17 @@ struct OdbcConnection {
     bool check(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle,
                OdbcAccept accept = OdbcAccept::Success) const;
 
-    // A new statement handle with the command time-out applied.
+    // A new statement handle with the command time-out applied. Raises the lost-link error
+    // (adErrInvalidConnection) when the SQLite database file is no longer the one opened.
     OdbcHandle newStatement() const;
+    // Notes the SQLite database file's identity (after opening it).
+    void noteDatabaseFile();
 
     // Every diagnostic record of a handle, mapped to ProviderErrors.
     std::vector<ProviderError> diagnostics(SQLSMALLINT handleType, SQLHANDLE handle) const;
-    // Puts the records into Errors (after clearing it) and raises the first one.
+    // Puts the records into Errors (after clearing it) and raises the first one. On an open
+    // link that the records (or the driver, or the database file) show gone, the link is marked
+    // lost and the error raised is adErrInvalidConnection with the operator's message.
     [[noreturn]] void raise(std::vector<ProviderError> records) const;
 };
 

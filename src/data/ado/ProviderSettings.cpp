@@ -119,6 +119,12 @@ QString postgresOdbcString(const AdoConnectionString& parsed, ProviderSettings& 
         {u"BoolsAsChar"_s, u"0"_s},
         {u"UnknownsAsLongVarchar"_s, u"1"_s},
         {u"MaxVarcharSize"_s, u"65535"_s},
+        // A server that goes away without closing the connection (a network cut, a host that
+        // stops answering) is noticed within about a minute instead of the system's two hours:
+        // keepalives probe an idle link, and unacknowledged data gives up after 60 s. The connect
+        // itself is bounded by the login time-out, which the driver hands on as connect_timeout.
+        {u"pqopt"_s, u"keepalives=1 keepalives_idle=30 keepalives_interval=10 keepalives_count=3 "
+                     u"tcp_user_timeout=60000"_s},
     };
     QStringList ours =
         postgresServerKeys + postgresDatabaseKeys + postgresUserKeys + postgresPasswordKeys;

@@ -101,7 +101,8 @@ TEST(ProviderSettings, OracleSqliteAndUnknownProviders) {
 TEST(ProviderSettings, PostgresStreamsThroughACursorAndReadsItsPortEitherWay) {
     const QString streaming =
         QStringLiteral("UseDeclareFetch=1;Fetch=10000;BoolsAsChar=0;UnknownsAsLongVarchar=1;"
-                       "MaxVarcharSize=65535;");
+                       "MaxVarcharSize=65535;pqopt=keepalives=1 keepalives_idle=30 "
+                       "keepalives_interval=10 keepalives_count=3 tcp_user_timeout=60000;");
     ProviderSettings s = ProviderSettings::resolve(QStringLiteral(
         "Provider=PostgreSQL;Server=db.local;Port=5433;Database=ventas;Uid=juan;Pwd={p;w};"));
     EXPECT_EQ(s.dialect, ado::Dialect::PostgreSQL);
