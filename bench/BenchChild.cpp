@@ -35,7 +35,8 @@ class NoPrompts final : public Prompts {
 public:
     int failures = 0;
 
-    int message(const QString& text, const QString& title, Prompt::Buttons, Prompt::Icon) override {
+    int message(const QString& text, const QString& title, Prompt::Buttons, Prompt::Icon,
+                Prompt::Default) override {
         fail(u"message"_s, title + u": "_s + text);
         return Prompt::Cancel;
     }

@@ -25,8 +25,8 @@ public:
     explicit Operador(QString captura)
         : captura_(std::move(captura)), sinOperador_(!captura_.isEmpty()) {}
     int message(const QString& text, const QString& title, Prompt::Buttons buttons,
-                Prompt::Icon icon) override {
-        return qt_.message(text, title, buttons, icon);
+                Prompt::Icon icon, Prompt::Default defaultButton) override {
+        return qt_.message(text, title, buttons, icon, defaultButton);
     }
     QString input(const QString& prompt, const QString& title, const QString& proposed) override {
         return qt_.input(prompt, title, proposed);

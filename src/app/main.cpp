@@ -1,5 +1,7 @@
 // The contacts editor: a QApplication with the operator's prompts and the main window.
 #include "contacts/FrmContactos.h"
+#include "contacts/WindowPlacement.h"
+#include "shared/ProgramFolders.h"
 #include "shared/QtPrompts.h"
 #include "startup/ModGlobal.h"
 
@@ -90,6 +92,10 @@ int main(int argc, char** argv) {
     try {
         FrmContactos window;
         window.Form_Load();
+        // Where the operator left it; the first time, at its designed size.
+        window.keepPlacement(WindowPlacement(
+            ProgramFolders::ofThisProgram().operatorFolder() + QStringLiteral("/contactos.conf"),
+            QStringLiteral("FrmContactos/geometria")));
         window.show();
         return QApplication::exec();
     } catch (const ProgramEnd&) {

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "EditState.h"
+#include "WindowPlacement.h"
 
 #include <QWidget>
 #include <memory>
+#include <optional>
 
 class DataControl;
 class FilterView;
@@ -60,6 +62,9 @@ public:
     void abrirFiltro();
     // Width of a column for a field of the given ADO type and defined size, in twips.
     int anchoColumna(long type, long definedSize) const;
+    // Opens the window where and how `placement` says the operator left it, and keeps it there
+    // when the window closes. Called before the window is shown.
+    void keepPlacement(const WindowPlacement& placement);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -76,6 +81,7 @@ private:
     std::unique_ptr<RowWriter> writer_;
     std::unique_ptr<GridEditor> editor_;
     QString dlgFileName_; // the save dialog's file name, emptied after every export
+    std::optional<WindowPlacement> placement_;
     bool resolving_ = false;
     QAction* actFiltro;
     QAction* actHtm;

@@ -29,7 +29,7 @@ QString titleOrApp(const QString& title) {
 } // namespace
 
 int QtPrompts::message(const QString& text, const QString& title, Prompt::Buttons buttons,
-                       Prompt::Icon icon) {
+                       Prompt::Icon icon, Prompt::Default defaultButton) {
     QMessageBox box(qtIcon(icon), titleOrApp(title), text, QMessageBox::NoButton,
                     QApplication::activeWindow());
     struct Choice {
@@ -41,8 +41,8 @@ int QtPrompts::message(const QString& text, const QString& title, Prompt::Button
     switch (buttons) {
     case Prompt::Buttons::Ok: choices = {{"Aceptar", Prompt::Ok, QMessageBox::AcceptRole}}; break;
     case Prompt::Buttons::OkCancel:
-        choices = {{"Aceptar", Prompt::Ok, QMessageBox::AcceptRole},
-                   {"Cancelar", Prompt::Cancel, QMessageBox::RejectRole}};
+        choices = {{"&Aceptar", Prompt::Ok, QMessageBox::AcceptRole},
+                   {"&Cancelar", Prompt::Cancel, QMessageBox::RejectRole}};
         break;
     // The platform's answers carry their access keys (Alt+S, Alt+N, Alt+A, Alt+R, Alt+O).
     case Prompt::Buttons::YesNo:
@@ -57,7 +57,8 @@ int QtPrompts::message(const QString& text, const QString& title, Prompt::Button
     }
     std::vector<std::pair<QAbstractButton*, int>> made;
     for (const Choice& c : choices) made.emplace_back(box.addButton(QString::fromUtf8(c.caption), c.role), c.reply);
-    box.setDefaultButton(static_cast<QPushButton*>(made.front().first));
+    const bool second = defaultButton == Prompt::Default::Second && made.size() > 1;
+    box.setDefaultButton(static_cast<QPushButton*>(made[second ? 1 : 0].first));
     if (buttons == Prompt::Buttons::OkCancel || buttons == Prompt::Buttons::YesNo) box.setEscapeButton(made.back().first);
     if (buttons == Prompt::Buttons::Ok) box.setEscapeButton(made.front().first);
     box.exec();

@@ -30,8 +30,8 @@ TEST(ExportNames, DialogsOfTheExportButtons) {
 
     const auto excel = ExportNames::dialogFor(u"excel"_s);
     ASSERT_TRUE(excel);
-    EXPECT_EQ(excel->filter, u"Documento de Excel(*.xls)|*.xls|"_s);
-    EXPECT_EQ(excel->defaultExt, u".xls"_s);
+    EXPECT_EQ(excel->filter, u"Documento de Excel(*.xlsx)|*.xlsx|"_s);
+    EXPECT_EQ(excel->defaultExt, u".xlsx"_s);
     EXPECT_EQ(excel->flags, 0x2006);
 
     EXPECT_FALSE(ExportNames::dialogFor(u"Filtro"_s));
@@ -42,9 +42,13 @@ TEST(ExportNames, NameRulesAndTheWriterOfEachName) {
     const QString xls = ExportNames::excelExtension();
     EXPECT_EQ(ExportNames::completeName(u"lista"_s, htm), u"lista.htm"_s);
     EXPECT_EQ(ExportNames::completeName(u"lista.HTM"_s, htm), u"lista.HTM"_s);
-    EXPECT_EQ(ExportNames::completeName(u"lista.txt"_s, xls), u"lista.txt.xls"_s);
+    EXPECT_EQ(ExportNames::completeName(u"lista"_s, xls), u"lista.xlsx"_s);
+    EXPECT_EQ(ExportNames::completeName(u"lista.txt"_s, xls), u"lista.txt.xlsx"_s);
     EXPECT_EQ(ExportNames::completeName(u"lista.xlsx"_s, xls), u"lista.xlsx"_s);
-    EXPECT_EQ(ExportNames::completeName(u"lista.XLS"_s, xls), u"lista.XLS"_s);
+    // The workbook's format is that of ".xlsx": a typed ".xls" becomes it, whichever button.
+    EXPECT_EQ(ExportNames::completeName(u"lista.xls"_s, xls), u"lista.xlsx"_s);
+    EXPECT_EQ(ExportNames::completeName(u"lista.XLS"_s, xls), u"lista.XLSX"_s);
+    EXPECT_EQ(ExportNames::completeName(u"lista.xls"_s, htm), u"lista.xlsx"_s);
     EXPECT_EQ(ExportNames::completeName(u"/tmp/mis datos/lista.html"_s, htm),
               u"/tmp/mis datos/lista.html.htm"_s);
     // A cancelled dialog or a blank name: nothing to write.
@@ -54,17 +58,17 @@ TEST(ExportNames, NameRulesAndTheWriterOfEachName) {
     using W = ExportNames::Writer;
     EXPECT_EQ(ExportNames::writerFor(u"lista.htm"_s), W::Html);
     EXPECT_EQ(ExportNames::writerFor(u"lista.HTM"_s), W::Html);
-    EXPECT_EQ(ExportNames::writerFor(u"lista.txt.xls"_s), W::Excel);
+    EXPECT_EQ(ExportNames::writerFor(u"lista.txt.xlsx"_s), W::Excel);
     EXPECT_EQ(ExportNames::writerFor(u"lista.XLSX"_s), W::Excel);
     EXPECT_EQ(ExportNames::writerFor(u"lista.txt"_s), W::None);
 }
 
 TEST(ExportNames, OpensTheFileAsItIsWithoutQuoting) {
     QStringList opened;
-    const ExportNames::Opener previous = ExportNames::setOpener([&](const QString& path) {
-        opened << path;
-        return true;
-    });
+    const ExportNames::Opener previous =
+        ExportNames::setOpener([&](const QString& path, const std::function<void()>&) {
+            opened << path;
+        });
     // Blanks, quotes and shell characters reach the opener untouched: no shell ever sees them.
     ExportNames::AbrirArchivo(u"/tmp/mis datos/lista.htm"_s, true);
     ExportNames::AbrirArchivo(u"/tmp/a \"b\" & c;rm x.xls"_s);
