@@ -3,14 +3,12 @@
 #include "contacts/WindowPlacement.h"
 #include "shared/ProgramFolders.h"
 #include "shared/QtPrompts.h"
+#include "shared/QtTranslations.h"
 #include "startup/ModGlobal.h"
 
 #include <QApplication>
 #include <QIcon>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QStringList>
-#include <QTranslator>
 #include <clocale>
 #include <cstdio>
 #include <cstring>
@@ -73,14 +71,8 @@ int main(int argc, char** argv) {
     // The desktop entry's name lets the desktop match the window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(CONTACTOS_APP_ID));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("contactos")));
-    // Qt's own dialogs (the save dialog's labels, the standard buttons) in the operators'
-    // language, whatever the session's locale; nothing is lost when the translations are not
-    // installed.
-    QTranslator qtTexts;
-    if (qtTexts.load(QLocale(QLocale::Spanish), QStringLiteral("qtbase"), QStringLiteral("_"),
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QApplication::installTranslator(&qtTexts);
-    }
+    // Nothing is lost when Qt's translations are not installed: its texts stay in English.
+    QtTranslations::install();
     QtPrompts operatorPrompts;
     installPrompts(&operatorPrompts);
 

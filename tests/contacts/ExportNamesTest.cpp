@@ -1,9 +1,13 @@
 #include "contacts/ExportNames.h"
+#include "support/ScriptedPrompts.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QProgressDialog>
-#include <QWidget>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QWidget>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -74,6 +78,71 @@ TEST(ExportNames, OpensTheFileAsItIsWithoutQuoting) {
     ExportNames::AbrirArchivo(u"/tmp/a \"b\" & c;rm x.xls"_s);
     ExportNames::setOpener(previous);
     EXPECT_EQ(opened, (QStringList{u"/tmp/mis datos/lista.htm"_s, u"/tmp/a \"b\" & c;rm x.xls"_s}));
+}
+
+namespace {
+
+// The desktop's opener is xdg-open, found in PATH; here a script stands in for it.
+struct FakeOpener {
+    QTemporaryDir dir;
+    QByteArray path = qgetenv("PATH");
+    ExportNames::Opener previous = ExportNames::setOpener({});
+    FakeOpener() { qputenv("PATH", QFile::encodeName(dir.path()) + ':' + path); }
+    ~FakeOpener() {
+        qputenv("PATH", path);
+        ExportNames::setOpener(previous);
+    }
+    void script(const QByteArray& body) {
+        QFile f(dir.filePath(u"xdg-open"_s));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("#!/bin/sh\n" + body);
+        f.close();
+        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+};
+
+bool waitFor(const std::function<bool()>& condition) {
+    for (int i = 0; i < 500 && !condition(); ++i)
+        QTest::qWait(10);
+    return condition();
+}
+
+} // namespace
+
+TEST(ExportNames, TheDesktopGetsThePathWholeAndItsRefusalIsTold) {
+    FakeOpener desktop;
+    ScriptedPrompts operatorAnswers;
+    const QString folder = desktop.dir.filePath(u"mis datos"_s);
+    QDir().mkpath(folder);
+    const QString file = folder + u"/a \"b\" & c;x.htm"_s;
+    QFile(file).open(QIODevice::WriteOnly);
+    const QString log = desktop.dir.filePath(u"abiertos.txt"_s);
+
+    // Opened: one argument, the path as it is; nothing to tell.
+    desktop.script("printf '%s|%s\\n' \"$#\" \"$1\" > '" + QFile::encodeName(log) + "'\n");
+    ExportNames::AbrirArchivo(file, true);
+    ASSERT_TRUE(waitFor([&] { return QFile::exists(log); }));
+    QFile opened(log);
+    ASSERT_TRUE(opened.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(opened.readAll()), u"1|"_s + file + u'\n');
+    QTest::qWait(50);
+    EXPECT_TRUE(operatorAnswers.records().empty());
+
+    // No program for the file: the operator learns where it lies.
+    desktop.script("exit 3\n");
+    operatorAnswers.message(Prompt::Ok);
+    ExportNames::AbrirArchivo(file);
+    ASSERT_TRUE(waitFor([&] { return operatorAnswers.records().size() == 1; }));
+    EXPECT_EQ(operatorAnswers.records()[0].text, ExportNames::notOpenedText(file));
+    EXPECT_TRUE(operatorAnswers.records()[0].text.endsWith(QDir::toNativeSeparators(file)));
+
+    // No opener at all on this desktop.
+    QFile::remove(desktop.dir.filePath(u"xdg-open"_s));
+    qputenv("PATH", QFile::encodeName(desktop.dir.path()));
+    operatorAnswers.message(Prompt::Ok);
+    ExportNames::AbrirArchivo(file);
+    ASSERT_TRUE(waitFor([&] { return operatorAnswers.records().size() == 2; }));
+    EXPECT_EQ(operatorAnswers.records()[1].title, u"Aviso al operador"_s);
 }
 
 TEST(ExportNames, ProgressDialogOnlyForLongExportsAndItsCancel) {
