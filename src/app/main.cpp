@@ -85,9 +85,9 @@ int main(int argc, char** argv) {
         FrmContactos window;
         window.Form_Load();
         // Where the operator left it; the first time, at its designed size.
-        window.keepPlacement(WindowPlacement(
-            ProgramFolders::ofThisProgram().operatorFolder() + QStringLiteral("/contactos.conf"),
-            QStringLiteral("FrmContactos/geometria")));
+        window.keepPlacement(WindowPlacement(ProgramFolders::ofThisProgram().operatorFolder() +
+                                                 QStringLiteral("/contactos.conf"),
+                                             QStringLiteral("FrmContactos/geometria")));
         window.show();
         return QApplication::exec();
     } catch (const ProgramEnd&) {

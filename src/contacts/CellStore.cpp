@@ -81,8 +81,8 @@ struct CellStore::SortKeys {
     std::vector<double> number;       // numeric and generic sorts
     std::vector<std::uint8_t> isText; // generic sort: 1 when the cell sorts as text
     std::vector<std::uint8_t> byCollator; // 1 when the row's text has no key
-    QString texts;                    // text and generic sorts: every key, one after another
-    std::vector<qsizetype> offset;    // start of each row's key, plus the end
+    QString texts;                        // text and generic sorts: every key, one after another
+    std::vector<qsizetype> offset;        // start of each row's key, plus the end
     // The texts themselves, kept only when some row has no key: such a row is compared by the
     // collator with every other row.
     QString originals;
@@ -98,8 +98,8 @@ struct CellStore::SortKeys {
         return QStringView(texts).sliced(offset[row], offset[row + 1] - offset[row]);
     }
     QStringView originalAt(std::uint32_t row) const {
-        return QStringView(originals)
-            .sliced(originalOffset[row], originalOffset[row + 1] - originalOffset[row]);
+        return QStringView(originals).sliced(originalOffset[row],
+                                             originalOffset[row + 1] - originalOffset[row]);
     }
     bool keyed(std::uint32_t row) const { return byCollator.empty() || !byCollator[row]; }
     int compareTexts(std::uint32_t a, std::uint32_t b) const {
@@ -227,8 +227,7 @@ void CellStore::setColumnCount(int count) {
     columns_ = count;
 }
 
-void CellStore::buildKeys(SortKeys& keys, int column, SortMode mode,
-                          const TextOrder* order) const {
+void CellStore::buildKeys(SortKeys& keys, int column, SortMode mode, const TextOrder* order) const {
     const std::size_t n = order_.size();
     keys.mode = mode;
     keys.order = order;
@@ -316,8 +315,10 @@ void CellStore::sort(int firstColumn, int lastColumn, SortMode mode) {
             c = a.isText < b.isText ? -1 : 1;
         else if (!a.isText || (lead.keyed(a.pos) && lead.keyed(b.pos))) {
             // Keys of numbers, or the starts of two collation keys.
-            if (a.key != b.key) c = a.key < b.key ? -1 : 1;
-            else if (a.isText) c = lead.textAt(a.pos).compare(lead.textAt(b.pos));
+            if (a.key != b.key)
+                c = a.key < b.key ? -1 : 1;
+            else if (a.isText)
+                c = lead.textAt(a.pos).compare(lead.textAt(b.pos));
         } else {
             c = lead.compareTexts(a.pos, b.pos);
         }

@@ -64,10 +64,12 @@ FilterView::FilterView(DataControl& data1, DB_Dll& db, QWidget* parent)
     lstFields->setSelectionMode(QAbstractItemView::MultiSelection);
 
     // The way back to the whole table stands between the two answers of the view.
-    cmdOK = place(new QPushButton(style()->standardIcon(QStyle::SP_DialogApplyButton), QStringLiteral("&Aceptar"), this),
+    cmdOK = place(new QPushButton(style()->standardIcon(QStyle::SP_DialogApplyButton),
+                                  QStringLiteral("&Aceptar"), this),
                   6600, 3120, 1455, 375);
     cmdOK->setDefault(true);
-    cmdQuitar = place(new QPushButton(style()->standardIcon(QStyle::SP_DialogResetButton), QStringLiteral("&Quitar filtro"), this),
+    cmdQuitar = place(new QPushButton(style()->standardIcon(QStyle::SP_DialogResetButton),
+                                      QStringLiteral("&Quitar filtro"), this),
                       6600, 3540, 1455, 375);
     cmdQuitar->setToolTip(QStringLiteral("Vuelve a mostrar toda la tabla"));
     cmdCancel = place(new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("&Cancelar"), this),
@@ -121,9 +123,10 @@ void FilterView::cmdGetValues_Click() {
         cboValue->setEditText(cboValue->count() > 0 ? cboValue->itemText(0) : QString());
         cboValue->setFocus();
     } catch (const RuntimeError& e) {
-        prompts().message(QStringLiteral("No se pudo leer la lista de posibles valores del campo.\n\n") +
-                              e.description(),
-                          QString(), Prompt::Buttons::Ok, Prompt::Icon::None);
+        prompts().message(
+            QStringLiteral("No se pudo leer la lista de posibles valores del campo.\n\n") +
+                e.description(),
+            QString(), Prompt::Buttons::Ok, Prompt::Icon::None);
         cboValue->setEditText(QString());
     }
 }

@@ -25,8 +25,8 @@
 #include <QFileInfo>
 #include <QFontInfo>
 #include <QFontMetricsF>
-#include <QHeaderView>
 #include <QFrame>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -235,7 +235,8 @@ void FrmContactos::Form_Load() {
             // five letters rarely hold its name).
             const int header =
                 int(std::ceil(tw(DataGrid1->horizontalHeader()->sectionSizeHint(int(i)))));
-            DataGrid1->setColWidth(int(i), std::max(anchoColumna(f.Type(), f.DefinedSize()), header));
+            DataGrid1->setColWidth(int(i),
+                                   std::max(anchoColumna(f.Type(), f.DefinedSize()), header));
         }
     });
     p.step([&] {
@@ -504,8 +505,8 @@ void FrmContactos::Toolbar2_ButtonClick(const QString& key) {
         switch (ExportNames::writerFor(name)) {
         case ExportNames::Writer::Html: {
             GridForPage page(*DataGrid1);
-            const HtmlExport::Result result = HtmlExport::write(
-                name, page, windowTitle(), ModGlobal::resourceFolder(), progress);
+            const HtmlExport::Result result =
+                HtmlExport::write(name, page, windowTitle(), ModGlobal::resourceFolder(), progress);
             outcome = result.cancelled ? ExportOutcome::Cancelled
                       : result.written ? ExportOutcome::Written
                                        : ExportOutcome::NotWritten;

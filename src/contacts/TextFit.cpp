@@ -87,7 +87,8 @@ void TextFit::fit(QWidget* container) {
     for (QObject* child : container->children()) {
         auto* w = qobject_cast<QWidget*>(child);
         if (w && !w->isWindow())
-            controls.push_back({w, w->geometry(), qobject_cast<QAbstractScrollArea*>(w) != nullptr});
+            controls.push_back(
+                {w, w->geometry(), qobject_cast<QAbstractScrollArea*>(w) != nullptr});
     }
     std::stable_sort(controls.begin(), controls.end(), [](const Control& a, const Control& b) {
         return a.before.x() < b.before.x();

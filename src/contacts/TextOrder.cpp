@@ -116,10 +116,10 @@ bool TextOrder::keysAgree() const {
         if (weights_[u].primary != 0) covered.push_back(u);
     }
     if (covered.empty()) return false;
-    QStringList samples{u""_s,   u"a"_s,    u"á"_s,   u"A"_s,    u"Á"_s,    u"b"_s,
-                        u"n"_s,  u"ñ"_s,    u"Ñ"_s,   u"o"_s,    u"nz"_s,   u"ña"_s,
-                        u"ab"_s, u"áa"_s,   u"a b"_s, u"a-b"_s,  u"a.b"_s,  u"a1"_s,
-                        u"10"_s, u"9"_s,    u"Ana"_s, u"ana"_s,  u"Ánade"_s, u"Peña"_s,
+    QStringList samples{u""_s,     u"a"_s,    u"á"_s,     u"A"_s,     u"Á"_s,     u"b"_s,
+                        u"n"_s,    u"ñ"_s,    u"Ñ"_s,     u"o"_s,     u"nz"_s,    u"ña"_s,
+                        u"ab"_s,   u"áa"_s,   u"a b"_s,   u"a-b"_s,   u"a.b"_s,   u"a1"_s,
+                        u"10"_s,   u"9"_s,    u"Ana"_s,   u"ana"_s,   u"Ánade"_s, u"Peña"_s,
                         u"Pena"_s, u"Penz"_s, u"pérez"_s, u"Perez"_s, u"Pèrez"_s};
     // A fixed series, so every run checks the same texts.
     std::uint32_t seed = 12345;

@@ -27,8 +27,9 @@ ProgramFolders::ProgramFolders(const QString& executableFolder, const QString& d
                                const QStringList& configFolders) {
     const QString resources = installedResources(executableFolder);
     installed_ = !resources.isEmpty() || !QFileInfo(executableFolder).isWritable();
-    const QString operatorFolder =
-        configFolders.isEmpty() ? executableFolder : QDir(configFolders.first()).filePath(programName);
+    const QString operatorFolder = configFolders.isEmpty()
+                                       ? executableFolder
+                                       : QDir(configFolders.first()).filePath(programName);
     if (!installed_) {
         *this = beside(executableFolder);
         operatorFolder_ = operatorFolder;

@@ -36,7 +36,8 @@ public:
 
     // A message box; returns the button pressed as a Prompt::Reply.
     virtual int message(const QString& text, const QString& title, Prompt::Buttons buttons,
-                        Prompt::Icon icon, Prompt::Default defaultButton = Prompt::Default::First) = 0;
+                        Prompt::Icon icon,
+                        Prompt::Default defaultButton = Prompt::Default::First) = 0;
     // The input box; the text typed, or an empty text when cancelled (the platform cannot tell).
     virtual QString input(const QString& prompt, const QString& title, const QString& proposed) = 0;
     // The save dialog; the chosen path, or nothing when cancelled.

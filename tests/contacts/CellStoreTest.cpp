@@ -1,7 +1,7 @@
 #include "contacts/CellStore.h"
-#include "contacts/TextOrder.h"
 #include "QtPrinters.h"
 #include "TableSource.h"
+#include "contacts/TextOrder.h"
 
 #include <QCollator>
 #include <QLocale>
@@ -206,9 +206,9 @@ TEST_F(CellStoreTest, SortsBySeveralColumnsLeftToRightAndMatchesAPlainStableSort
 
 TEST_F(CellStoreTest, TextsSortAsASpanishReaderOrdersWords) {
     QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Argentina));
-    const QStringList names{u"Zapata"_s, u"Ñandú"_s, u"Núñez"_s,  u"Pérez"_s, u"Nora"_s,
-                            u"Álvarez"_s, u"Íñigo"_s, u"Ibáñez"_s, u"Oso"_s,   u"ñu"_s,
-                            u"Ñoño"_s,   u"Peña"_s,  u"Pena"_s,   u"Perez"_s, u"Penz"_s,
+    const QStringList names{u"Zapata"_s,  u"Ñandú"_s,  u"Núñez"_s,  u"Pérez"_s, u"Nora"_s,
+                            u"Álvarez"_s, u"Íñigo"_s,  u"Ibáñez"_s, u"Oso"_s,   u"ñu"_s,
+                            u"Ñoño"_s,    u"Peña"_s,   u"Pena"_s,   u"Perez"_s, u"Penz"_s,
                             u"Alvarez"_s, u"ALVAREZ"_s};
     CellStore store;
     store.load(texts(names));
@@ -232,8 +232,8 @@ TEST_F(CellStoreTest, TextSortsAgreeWithTheCollatorWhateverTheCharacters) {
     QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Argentina));
     // Letters the quick keys cover and letters only the collator knows (ß, æ, ø, Greek, a
     // combining accent, a character beyond the first plane), mixed in the same texts.
-    const QString alphabet = u"aAáÁbBnNñÑoOeéEÉuüÜ zZ-.,'09çÇßæÆøØΩωłŁ€\u0301\t"_s +
-                             QString::fromUcs4(U"\U0001F600");
+    const QString alphabet =
+        u"aAáÁbBnNñÑoOeéEÉuüÜ zZ-.,'09çÇßæÆøØΩωłŁ€\u0301\t"_s + QString::fromUcs4(U"\U0001F600");
     std::mt19937 random(11);
     QStringList cells;
     for (int i = 0; i < 3000; ++i) {

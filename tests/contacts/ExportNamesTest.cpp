@@ -69,10 +69,8 @@ TEST(ExportNames, NameRulesAndTheWriterOfEachName) {
 
 TEST(ExportNames, OpensTheFileAsItIsWithoutQuoting) {
     QStringList opened;
-    const ExportNames::Opener previous =
-        ExportNames::setOpener([&](const QString& path, const std::function<void()>&) {
-            opened << path;
-        });
+    const ExportNames::Opener previous = ExportNames::setOpener(
+        [&](const QString& path, const std::function<void()>&) { opened << path; });
     // Blanks, quotes and shell characters reach the opener untouched: no shell ever sees them.
     ExportNames::AbrirArchivo(u"/tmp/mis datos/lista.htm"_s, true);
     ExportNames::AbrirArchivo(u"/tmp/a \"b\" & c;rm x.xls"_s);

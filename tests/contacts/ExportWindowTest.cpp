@@ -7,8 +7,8 @@
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QProcess>
-#include <QPushButton>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -44,8 +44,8 @@ QStringList firstColumn(const QString& path) {
 struct Desktop {
     QStringList opened;
     bool refuse = false;
-    ExportNames::Opener previous = ExportNames::setOpener(
-        [this](const QString& path, const std::function<void()>& failed) {
+    ExportNames::Opener previous =
+        ExportNames::setOpener([this](const QString& path, const std::function<void()>& failed) {
             opened << path;
             if (refuse) failed();
         });
@@ -95,7 +95,8 @@ TEST_F(ExportWindow, TheOperatorIsToldWhenAnExportLeavesNoNewFileOrCannotBeOpene
     QTimer canceller;
     QObject::connect(&canceller, &QTimer::timeout, [] {
         for (QWidget* widget : QApplication::topLevelWidgets()) {
-            if (auto* progress = qobject_cast<QProgressDialog*>(widget); progress && progress->isVisible())
+            if (auto* progress = qobject_cast<QProgressDialog*>(widget);
+                progress && progress->isVisible())
                 progress->cancel();
         }
     });

@@ -1,7 +1,7 @@
 // Every caption, entry and column name of the window shows whole at 96 dpi in the fonts the
 // program finds here, measured by the style's own rectangles rather than by TextFit's sums.
-#include "ContactsWindowFixture.h"
 #include "contacts/TextFit.h"
+#include "ContactsWindowFixture.h"
 
 #include <QAbstractButton>
 #include <QAbstractScrollArea>
@@ -42,9 +42,9 @@ int room(const QWidget* w) {
         option.icon = button->icon();
         option.iconSize = button->iconSize();
         const bool radio = qobject_cast<const QPushButton*>(w) == nullptr;
-        QRect contents = button->style()->subElementRect(
-            radio ? QStyle::SE_RadioButtonContents : QStyle::SE_PushButtonContents, &option,
-            button);
+        QRect contents = button->style()->subElementRect(radio ? QStyle::SE_RadioButtonContents
+                                                               : QStyle::SE_PushButtonContents,
+                                                         &option, button);
         int width = contents.width();
         if (!radio && !button->icon().isNull()) width -= button->iconSize().width() + 4;
         return width;
@@ -125,10 +125,11 @@ void expectNoOverlap(QWidget* container) {
 TEST_F(ContactsWindow, EveryCaptionEntryAndColumnNameShowsWhole) {
     // A field name longer than the field box's designed width, and a boolean column whose five
     // letters cannot hold its name.
-    open(u"CREATE TABLE MA_contactos (id INTEGER PRIMARY KEY, Nombre_y_Apellido varchar(50), "
-         "Observaciones_del_contacto varchar(300), Activo bit);"
-         "INSERT INTO MA_contactos VALUES (1, 'Ana', 'x', 1);"
-         "CREATE TABLE ta_usuarios (nombre varchar(30), Administrador int, UNegocio varchar(4));"_s);
+    open(
+        u"CREATE TABLE MA_contactos (id INTEGER PRIMARY KEY, Nombre_y_Apellido varchar(50), "
+        "Observaciones_del_contacto varchar(300), Activo bit);"
+        "INSERT INTO MA_contactos VALUES (1, 'Ana', 'x', 1);"
+        "CREATE TABLE ta_usuarios (nombre varchar(30), Administrador int, UNegocio varchar(4));"_s);
     // The grid's "Arial" is a font with Arial's widths, not the desktop's default.
     EXPECT_EQ(QFontInfo(grid().font()).family(), u"Liberation Sans"_s);
     FlexGrid& g = grid();

@@ -281,8 +281,9 @@ TEST_F(ListaLookup, NewSearchNarrowsAndNuevaBusquedaReturns) {
         EXPECT_EQ(v.ListView1()->topLevelItemCount(), 0);
         const auto told = op.recordsOf(ScriptedPrompts::Kind::Message);
         ASSERT_EQ(told.size(), 1u);
-        EXPECT_EQ(told[0].text,
-                  QStringLiteral("La búsqueda de \"ab%c\" en DESCRIPCION no encontró ninguna fila."));
+        EXPECT_EQ(
+            told[0].text,
+            QStringLiteral("La búsqueda de \"ab%c\" en DESCRIPCION no encontró ninguna fila."));
 
         QTest::mouseClick(v.CmdNueva(), Qt::LeftButton);
         EXPECT_EQ(v.ListView1()->topLevelItemCount(), 9);

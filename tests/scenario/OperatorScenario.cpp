@@ -222,9 +222,9 @@ void OperatorScenario::editCell(const QString& text) {
 }
 
 QRect OperatorScenario::placement(const QString& window) {
-    const std::optional<QString> shell = run(
-        tool(u"xdotool"_s),
-        {u"getwindowgeometry"_s, u"--shell"_s, window.isEmpty() ? mainWindow_ : window});
+    const std::optional<QString> shell =
+        run(tool(u"xdotool"_s),
+            {u"getwindowgeometry"_s, u"--shell"_s, window.isEmpty() ? mainWindow_ : window});
     if (!shell) return {};
     QRect r;
     for (const QString& line : shell->split(u'\n')) {

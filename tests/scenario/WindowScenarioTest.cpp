@@ -30,11 +30,11 @@ protected:
     // A double click on the title bar, which maximises a window and restores it again.
     void toggleMaximised() {
         // The title bar lies just above the client area.
-        ASSERT_TRUE(run(u"xdotool"_s, {u"mousemove"_s, u"--sync"_s, u"--window"_s, mainWindow(),
-                                        QString::number(placement().width() / 2), u"-8"_s,
-                                        u"click"_s, u"--repeat"_s, u"2"_s, u"--delay"_s, u"80"_s,
-                                        u"1"_s})
-                        .has_value());
+        ASSERT_TRUE(
+            run(u"xdotool"_s, {u"mousemove"_s, u"--sync"_s, u"--window"_s, mainWindow(),
+                               QString::number(placement().width() / 2), u"-8"_s, u"click"_s,
+                               u"--repeat"_s, u"2"_s, u"--delay"_s, u"80"_s, u"1"_s})
+                .has_value());
     }
 };
 

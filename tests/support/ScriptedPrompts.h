@@ -49,8 +49,8 @@ public:
     // True when every scripted answer was used.
     bool exhausted() const { return script_.empty(); }
 
-    int message(const QString& text, const QString& title, Prompt::Buttons buttons, Prompt::Icon icon,
-                Prompt::Default defaultButton = Prompt::Default::First) override;
+    int message(const QString& text, const QString& title, Prompt::Buttons buttons,
+                Prompt::Icon icon, Prompt::Default defaultButton = Prompt::Default::First) override;
     QString input(const QString& prompt, const QString& title, const QString& proposed) override;
     std::optional<QString> saveFile(const Prompt::SaveDialog& dialog) override;
     int reportError(const RuntimeError& error, const QString& label) override;
