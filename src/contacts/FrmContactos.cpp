@@ -6,6 +6,7 @@
 #include "FilterView.h"
 #include "FlexGrid.h"
 #include "GridEditor.h"
+#include "GridSource.h"
 #include "HtmlExport.h"
 #include "RowWriter.h"
 #include "TextFit.h"
@@ -35,6 +36,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <QToolBar>
 #include <algorithm>
 #include <cmath>
@@ -231,12 +233,12 @@ void FrmContactos::Form_Load() {
             ado::Field f = rs.Fields(i);
             if (f.Name().trimmed().compare(QStringLiteral("id"), Qt::CaseInsensitive) == 0)
                 state.gTieneId = true;
-            // A column never narrower than its name, so no header is cut (a boolean column's
-            // five letters rarely hold its name).
-            const int header =
-                int(std::ceil(tw(DataGrid1->horizontalHeader()->sectionSizeHint(int(i)))));
+            // A column never narrower than its name, nor a yes/no column than the words it
+            // shows: its five letters rarely hold either.
+            int least = int(std::ceil(tw(DataGrid1->horizontalHeader()->sectionSizeHint(int(i)))));
+            if (f.Type() == 11) least = std::max(least, int(std::ceil(tw(booleanWidth()))));
             DataGrid1->setColWidth(int(i),
-                                   std::max(anchoColumna(f.Type(), f.DefinedSize()), header));
+                                   std::max(anchoColumna(f.Type(), f.DefinedSize()), least));
         }
     });
     p.step([&] {
@@ -253,6 +255,16 @@ void FrmContactos::Form_Load() {
         // The open list is 300 pixels wide whatever the box's width.
         FrmFiltro->cboField->view()->setMinimumWidth(300);
     });
+}
+
+int FrmContactos::booleanWidth() const {
+    const QFontMetrics metrics(DataGrid1->font());
+    const int words = std::max(metrics.horizontalAdvance(GridSource::displayText(Variant(true))),
+                               metrics.horizontalAdvance(GridSource::displayText(Variant(false))));
+    // The text margins the grid's cells leave on each side, and the grid line.
+    const int margin =
+        DataGrid1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, DataGrid1) + 1;
+    return words + 2 * margin + 1;
 }
 
 void FrmContactos::loadGrid() {

@@ -62,6 +62,8 @@ public:
     void abrirFiltro();
     // Width of a column for a field of the given ADO type and defined size, in twips.
     int anchoColumna(long type, long definedSize) const;
+    // Pixels a yes/no column needs to show its words ("Verdadero", "Falso") whole.
+    int booleanWidth() const;
     // Opens the window where and how `placement` says the operator left it, and keeps it there
     // when the window closes. Called before the window is shown.
     void keepPlacement(const WindowPlacement& placement);

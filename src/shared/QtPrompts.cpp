@@ -5,9 +5,11 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTreeView>
 
 namespace {
 
@@ -109,6 +111,15 @@ std::optional<QString> QtPrompts::saveFile(const Prompt::SaveDialog& d) {
     dialog.setLabelText(QFileDialog::FileName, QStringLiteral("Nombre:"));
     dialog.setLabelText(QFileDialog::FileType, QStringLiteral("Tipo:"));
     if (!d.fileName.isEmpty()) dialog.selectFile(d.fileName);
+    // The list's Spanish column names are longer than the English ones its widths were made for:
+    // they show whole, and the name column takes the rest.
+    if (auto* list = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        QHeaderView* header = list->header();
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+        for (int c = 1; c < header->count(); ++c)
+            header->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().constFirst();
 }

@@ -137,6 +137,11 @@ TEST_F(ContactsWindow, EveryCaptionEntryAndColumnNameShowsWhole) {
         EXPECT_GE(g.columnWidth(c), g.horizontalHeader()->sectionSizeHint(c))
             << g.TextMatrix(0, c).toStdString();
     }
+    // The yes/no column shows its words whole (the program's own, not the data's).
+    EXPECT_EQ(g.TextMatrix(1, 3), u"Verdadero"_s);
+    const QRect cell = g.visualRect(g.model()->index(0, 3));
+    EXPECT_LE(g.fontMetrics().horizontalAdvance(u"Verdadero"_s) + 2, cell.width());
+    EXPECT_EQ(g.model()->index(0, 3).data().toString(), u"Verdadero"_s);
     expectWholeTexts(w->FrmPlanilla);
     expectNoOverlap(w->FrmPlanilla);
 

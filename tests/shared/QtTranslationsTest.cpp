@@ -16,4 +16,6 @@ TEST(QtTranslations, QtsOwnDialogAndMenuTextsAreSpanish) {
     EXPECT_EQ(qt("QFileSystemModel", "Date Modified"), "Última modificación");
     EXPECT_EQ(qt("QLineEdit", "&Undo"), "&Deshacer");
     EXPECT_EQ(qt("QPlatformTheme", "Cancel"), "Cancelar");
+    // The type of a folder in the save dialog's list, which Debian's translations lack.
+    EXPECT_EQ(qt("QAbstractFileIconProvider", "Folder"), "Carpeta");
 }
