@@ -22,6 +22,7 @@
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <clocale>
 #include <cstdio>
 #include <vector>
 
@@ -137,6 +138,8 @@ int runChild(const QString& task, const QString& file, const QString& sourceDir)
     char* argv[] = {name, nullptr};
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // As the program's own main.
+    std::setlocale(LC_NUMERIC, "C");
     QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Argentina));
     QTemporaryDir folder;
     QFile::copy(sourceDir + u"/resources/stone.jpg"_s, folder.filePath(u"stone.jpg"_s));

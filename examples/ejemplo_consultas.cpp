@@ -14,6 +14,7 @@
 #include <QDialog>
 #include <QFileInfo>
 #include <QTimer>
+#include <clocale>
 #include <cstdio>
 
 namespace {
@@ -73,6 +74,9 @@ void imprimir(const char* titulo, const Lib_ClsCons3& c) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    // As every program of the suite should: the drivers print and read numbers in the C form,
+    // whatever the operator's locale (QApplication took it from the environment).
+    std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QStringLiteral("EJEMPLO_CONSULTAS"));
     const QStringList args = QApplication::arguments();
     if (args.size() < 2) {
