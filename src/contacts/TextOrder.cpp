@@ -11,8 +11,9 @@ using namespace Qt::StringLiterals;
 // are equal, by its accents (the secondary weights; case is ignored altogether). An accented
 // letter is its base letter followed by the accent's own weight, unless the language makes it a
 // letter of its own (ñ in Spanish). So the key is the primary weight of every character, a
-// separator lower than any weight, then for every character a common weight followed by its
-// accent's weight, if any.
+// separator lower than any weight, then one weight for every character's accent, the lowest for
+// none: where the collator's accent weights of two texts first differ, these do too, in the same
+// order, since an accent outweighs the plain weight that the collator puts before it.
 namespace {
 
 constexpr char16_t separator = 1;
@@ -91,20 +92,21 @@ bool TextOrder::appendKey(QStringView text, QString& keys) const {
 
 bool TextOrder::makeKey(QStringView text, QString& keys) const {
     const qsizetype start = keys.size();
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
+    const qsizetype n = text.size();
+    // The primary weights, the separator, then one accent weight for every character.
+    keys.resize(start + 2 * n + 1);
+    char16_t* out = reinterpret_cast<char16_t*>(keys.data()) + start;
+    const char16_t* in = text.utf16();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t u = in[i];
         if (u > 0xFF || weights_[u].primary == 0) {
             keys.truncate(start);
             return false;
         }
-        keys.append(QChar(weights_[u].primary));
+        out[i] = weights_[u].primary;
+        out[n + 1 + i] = char16_t(common + weights_[u].accent);
     }
-    keys.append(QChar(separator));
-    for (const QChar c : text) {
-        keys.append(QChar(common));
-        if (const std::uint16_t accent = weights_[c.unicode()].accent)
-            keys.append(QChar(char16_t(common + accent)));
-    }
+    out[n] = separator;
     return true;
 }
 
