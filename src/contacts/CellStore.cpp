@@ -11,6 +11,8 @@
 #include <limits>
 #include <numeric>
 #include <optional>
+#include <string>
+#include <string_view>
 
 namespace {
 
@@ -56,15 +58,17 @@ std::uint64_t orderedBits(double value) {
     return (bits >> 63) ? ~bits : bits | (std::uint64_t(1) << 63);
 }
 
-// The first four UTF-16 units of a text, in the order a whole comparison gives them (a shorter
-// text pads with 0, which sorts first as a shorter text does).
-std::uint64_t textPrefix(QStringView text) {
-    std::uint64_t key = 0;
-    for (qsizetype k = 0; k < 4; ++k) {
-        key = (key << 16) | (k < text.size() ? text[k].unicode() : 0u);
-    }
-    return key;
+// The first eight bytes of a key, in the order a whole comparison gives them (a shorter key pads
+// with 0, which sorts first as a shorter key does).
+std::uint64_t keyPrefix(std::string_view key) {
+    std::uint64_t prefix = 0;
+    for (std::size_t k = 0; k < 8; ++k)
+        prefix = (prefix << 8) | (k < key.size() ? std::uint8_t(key[k]) : 0u);
+    return prefix;
 }
+
+// Rows whose keys tell how much room all the keys of a column will take.
+constexpr std::size_t sampleRows = 256;
 
 int compareNumbers(double a, double b) {
     return a < b ? -1 : (b < a ? 1 : 0);
@@ -81,8 +85,8 @@ struct CellStore::SortKeys {
     std::vector<double> number;       // numeric and generic sorts
     std::vector<std::uint8_t> isText; // generic sort: 1 when the cell sorts as text
     std::vector<std::uint8_t> byCollator; // 1 when the row's text has no key
-    QString texts;                        // text and generic sorts: every key, one after another
-    std::vector<qsizetype> offset;        // start of each row's key, plus the end
+    std::string texts;                    // text and generic sorts: every key, one after another
+    std::vector<std::size_t> offset;      // start of each row's key, plus the end
     // The texts themselves, kept only when some row has no key: such a row is compared by the
     // collator with every other row.
     QString originals;
@@ -94,8 +98,8 @@ struct CellStore::SortKeys {
     bool generic() const {
         return mode == SortMode::GenericAscending || mode == SortMode::GenericDescending;
     }
-    QStringView textAt(std::uint32_t row) const {
-        return QStringView(texts).sliced(offset[row], offset[row + 1] - offset[row]);
+    std::string_view textAt(std::uint32_t row) const {
+        return std::string_view(texts).substr(offset[row], offset[row + 1] - offset[row]);
     }
     QStringView originalAt(std::uint32_t row) const {
         return QStringView(originals).sliced(originalOffset[row],
@@ -261,6 +265,13 @@ void CellStore::buildKeys(SortKeys& keys, int column, SortMode mode, const TextO
         }
         if (keys.numeric()) continue;
         if (keys.generic()) keys.isText[i] = 1;
+        // Room for every key at once, measured on the first rows: growing a large buffer step by
+        // step costs more than building the keys (each step is fresh memory to fault in).
+        if (i == sampleRows && n > 2 * sampleRows) {
+            keys.texts.reserve(std::size_t(double(keys.texts.size()) / double(sampleRows) *
+                                           double(n) * 1.25) +
+                               64);
+        }
         if (!order->appendKey(scratch, keys.texts)) {
             if (!anyByCollator) keys.byCollator.assign(n, 0);
             anyByCollator = true;
@@ -304,7 +315,7 @@ void CellStore::sort(int firstColumn, int lastColumn, SortMode mode) {
     for (std::size_t i = 0; i < n; ++i) {
         const auto pos = std::uint32_t(i);
         const bool isText = lead.generic() ? lead.isText[i] != 0 : !lead.numeric();
-        entries[i] = {isText ? textPrefix(lead.textAt(pos)) : orderedBits(lead.number[i]), pos,
+        entries[i] = {isText ? keyPrefix(lead.textAt(pos)) : orderedBits(lead.number[i]), pos,
                       std::uint32_t(isText)};
     }
     const bool descending = mode == SortMode::GenericDescending ||

@@ -10,15 +10,17 @@ using namespace Qt::StringLiterals;
 // compares first by the base letters of all its characters (the primary weights), then, when those
 // are equal, by its accents (the secondary weights; case is ignored altogether). An accented
 // letter is its base letter followed by the accent's own weight, unless the language makes it a
-// letter of its own (ñ in Spanish). So the key is the primary weight of every character, a
-// separator lower than any weight, then one weight for every character's accent, the lowest for
-// none: where the collator's accent weights of two texts first differ, these do too, in the same
-// order, since an accent outweighs the plain weight that the collator puts before it.
+// letter of its own (ñ in Spanish). So the key is the primary weight of every character (a byte
+// each: the covered characters have fewer than 250 base letters), then, when the text has an
+// accent, a separator lower than any weight and one weight for every character's accent, the
+// lowest for none: where the collator's accent weights of two texts first differ, these do too,
+// in the same order, since an accent outweighs the plain weight that the collator puts before it.
+// A key without accents ends after its base letters, below any key that goes on.
 namespace {
 
-constexpr char16_t separator = 1;
-constexpr char16_t common = 2;
-constexpr std::uint16_t firstWeight = 2;
+constexpr char separator = 1;
+constexpr std::uint8_t common = 2;
+constexpr unsigned firstWeight = 2;
 
 QString one(char16_t c) {
     return QString(QChar(c));
@@ -41,11 +43,11 @@ TextOrder::TextOrder() : collator_(QLocale()) {
     collator_.setCaseSensitivity(Qt::CaseInsensitive);
     collator_.setNumericMode(false);
     collator_.setIgnorePunctuation(false);
-    readWeights();
-    keysInUse_ = keysAgree();
+    keysInUse_ = readWeights() && keysAgree();
 }
 
-void TextOrder::readWeights() {
+// False when the weights do not fit the key's bytes.
+bool TextOrder::readWeights() {
     std::vector<char16_t> covered;
     for (char16_t u = 0x20; u < 0x7F; ++u)
         covered.push_back(u);
@@ -57,11 +59,12 @@ void TextOrder::readWeights() {
     });
     // Neighbours in that order share their base letter when a following letter outweighs the
     // difference between them: "áb" after "aa".
-    std::uint16_t primary = firstWeight;
+    unsigned primary = firstWeight;
     for (std::size_t i = 0; i < covered.size(); ++i) {
         if (i > 0 && collator_.compare(one(covered[i - 1]) + u'b', one(covered[i]) + u'a') < 0)
             ++primary;
-        weights_[covered[i]].primary = primary;
+        if (primary > 0xFF) return false;
+        weights_[covered[i]].primary = std::uint8_t(primary);
     }
 
     // The accents, in the collator's order of a letter bearing them.
@@ -82,31 +85,36 @@ void TextOrder::readWeights() {
         const QString parts = QChar(u).decomposition();
         if (weights_[u].primary != weights_[parts[0].unicode()].primary) continue;
         const auto rank = std::find(accents.begin(), accents.end(), parts[1].unicode());
-        weights_[u].accent = std::uint16_t(rank - accents.begin() + 1);
+        if (common + (rank - accents.begin() + 1) > 0xFF) return false;
+        weights_[u].accent = std::uint8_t(rank - accents.begin() + 1);
     }
+    return true;
 }
 
-bool TextOrder::appendKey(QStringView text, QString& keys) const {
+bool TextOrder::appendKey(QStringView text, std::string& keys) const {
     return keysInUse_ && makeKey(text, keys);
 }
 
-bool TextOrder::makeKey(QStringView text, QString& keys) const {
-    const qsizetype start = keys.size();
+bool TextOrder::makeKey(QStringView text, std::string& keys) const {
+    const std::size_t start = keys.size();
     const qsizetype n = text.size();
-    // The primary weights, the separator, then one accent weight for every character.
-    keys.resize(start + 2 * n + 1);
-    char16_t* out = reinterpret_cast<char16_t*>(keys.data()) + start;
     const char16_t* in = text.utf16();
+    // The accent weights end where the last accent stands: a run of plain weights at the end
+    // decides nothing that the key's end does not decide the same way.
+    qsizetype accents = 0;
     for (qsizetype i = 0; i < n; ++i) {
         const char16_t u = in[i];
-        if (u > 0xFF || weights_[u].primary == 0) {
-            keys.truncate(start);
-            return false;
-        }
-        out[i] = weights_[u].primary;
-        out[n + 1 + i] = char16_t(common + weights_[u].accent);
+        if (u > 0xFF || weights_[u].primary == 0) return false;
+        if (weights_[u].accent != 0) accents = i + 1;
     }
+    keys.resize(start + std::size_t(n) + (accents > 0 ? std::size_t(accents) + 1 : 0));
+    char* out = keys.data() + start;
+    for (qsizetype i = 0; i < n; ++i)
+        out[i] = char(weights_[in[i]].primary);
+    if (accents == 0) return true;
     out[n] = separator;
+    for (qsizetype i = 0; i < accents; ++i)
+        out[n + 1 + i] = char(common + weights_[in[i]].accent);
     return true;
 }
 
@@ -136,13 +144,13 @@ bool TextOrder::keysAgree() const {
             s.append(QChar(covered[next() % covered.size()]));
         samples << s;
     }
-    std::vector<QString> keys(std::size_t(samples.size()));
+    std::vector<std::string> keys(std::size_t(samples.size()));
     for (qsizetype i = 0; i < samples.size(); ++i) {
         if (!makeKey(samples[i], keys[std::size_t(i)])) return false;
     }
     const auto sign = [](int v) { return (v > 0) - (v < 0); };
     const auto agree = [&](qsizetype a, qsizetype b) {
-        return sign(QStringView(keys[std::size_t(a)]).compare(keys[std::size_t(b)])) ==
+        return sign(keys[std::size_t(a)].compare(keys[std::size_t(b)])) ==
                sign(collator_.compare(samples[a], samples[b]));
     };
     for (qsizetype a = 0; a < samples.size(); ++a) {
