@@ -268,9 +268,9 @@ void CellStore::buildKeys(SortKeys& keys, int column, SortMode mode, const TextO
         // Room for every key at once, measured on the first rows: growing a large buffer step by
         // step costs more than building the keys (each step is fresh memory to fault in).
         if (i == sampleRows && n > 2 * sampleRows) {
-            keys.texts.reserve(std::size_t(double(keys.texts.size()) / double(sampleRows) *
-                                           double(n) * 1.25) +
-                               64);
+            keys.texts.reserve(
+                std::size_t(double(keys.texts.size()) / double(sampleRows) * double(n) * 1.25) +
+                64);
         }
         if (!order->appendKey(scratch, keys.texts)) {
             if (!anyByCollator) keys.byCollator.assign(n, 0);
