@@ -22,6 +22,7 @@
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <clocale>
 #include <cstdio>
 #include <vector>
 
@@ -35,7 +36,8 @@ class NoPrompts final : public Prompts {
 public:
     int failures = 0;
 
-    int message(const QString& text, const QString& title, Prompt::Buttons, Prompt::Icon) override {
+    int message(const QString& text, const QString& title, Prompt::Buttons, Prompt::Icon,
+                Prompt::Default) override {
         fail(u"message"_s, title + u": "_s + text);
         return Prompt::Cancel;
     }
@@ -139,6 +141,8 @@ int runChild(const QString& task, const QString& file, const QString& sourceDir)
     char* argv[] = {name, nullptr};
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // As the program's own main.
+    std::setlocale(LC_NUMERIC, "C");
     QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Argentina));
     QTemporaryDir folder;
     QFile::copy(sourceDir + u"/resources/stone.jpg"_s, folder.filePath(u"stone.jpg"_s));

@@ -14,6 +14,7 @@
 #include <QDialog>
 #include <QFileInfo>
 #include <QTimer>
+#include <clocale>
 #include <cstdio>
 
 namespace {
@@ -25,8 +26,8 @@ public:
     explicit Operador(QString captura)
         : captura_(std::move(captura)), sinOperador_(!captura_.isEmpty()) {}
     int message(const QString& text, const QString& title, Prompt::Buttons buttons,
-                Prompt::Icon icon) override {
-        return qt_.message(text, title, buttons, icon);
+                Prompt::Icon icon, Prompt::Default defaultButton) override {
+        return qt_.message(text, title, buttons, icon, defaultButton);
     }
     QString input(const QString& prompt, const QString& title, const QString& proposed) override {
         return qt_.input(prompt, title, proposed);
@@ -73,6 +74,9 @@ void imprimir(const char* titulo, const Lib_ClsCons3& c) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    // As every program of the suite should: the drivers print and read numbers in the C form,
+    // whatever the operator's locale (QApplication took it from the environment).
+    std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QStringLiteral("EJEMPLO_CONSULTAS"));
     const QStringList args = QApplication::arguments();
     if (args.size() < 2) {

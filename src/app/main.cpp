@@ -1,14 +1,14 @@
 // The contacts editor: a QApplication with the operator's prompts and the main window.
 #include "contacts/FrmContactos.h"
+#include "contacts/WindowPlacement.h"
+#include "shared/ProgramFolders.h"
 #include "shared/QtPrompts.h"
+#include "shared/QtTranslations.h"
 #include "startup/ModGlobal.h"
 
 #include <QApplication>
 #include <QIcon>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QStringList>
-#include <QTranslator>
 #include <clocale>
 #include <cstdio>
 #include <cstring>
@@ -73,14 +73,8 @@ int main(int argc, char** argv) {
     // The desktop entry's name lets the desktop match the window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(CONTACTOS_APP_ID));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("contactos")));
-    // Qt's own dialogs (the save dialog's labels, the standard buttons) in the operators'
-    // language, whatever the session's locale; nothing is lost when the translations are not
-    // installed.
-    QTranslator qtTexts;
-    if (qtTexts.load(QLocale(QLocale::Spanish), QStringLiteral("qtbase"), QStringLiteral("_"),
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QApplication::installTranslator(&qtTexts);
-    }
+    // Nothing is lost when Qt's translations are not installed: its texts stay in English.
+    QtTranslations::install();
     QtPrompts operatorPrompts;
     installPrompts(&operatorPrompts);
 
@@ -92,6 +86,10 @@ int main(int argc, char** argv) {
     try {
         FrmContactos window;
         window.Form_Load();
+        // Where the operator left it; the first time, at its designed size.
+        window.keepPlacement(WindowPlacement(ProgramFolders::ofThisProgram().operatorFolder() +
+                                                 QStringLiteral("/contactos.conf"),
+                                             QStringLiteral("FrmContactos/geometria")));
         window.show();
         return QApplication::exec();
     } catch (const ProgramEnd&) {

@@ -1,5 +1,6 @@
 #include "CellStore.h"
 
+#include "TextOrder.h"
 #include "shared/RuntimeError.h"
 #include "shared/Variant.h"
 
@@ -9,6 +10,9 @@
 #include <cmath>
 #include <limits>
 #include <numeric>
+#include <optional>
+#include <string>
+#include <string_view>
 
 namespace {
 
@@ -54,28 +58,17 @@ std::uint64_t orderedBits(double value) {
     return (bits >> 63) ? ~bits : bits | (std::uint64_t(1) << 63);
 }
 
-// The first four UTF-16 units of a text, in the order a whole comparison gives them (a shorter
-// text pads with 0, which sorts first as a shorter text does).
-std::uint64_t textPrefix(QStringView text) {
-    std::uint64_t key = 0;
-    for (qsizetype k = 0; k < 4; ++k) {
-        key = (key << 16) | (k < text.size() ? text[k].unicode() : 0u);
-    }
-    return key;
+// The first eight bytes of a key, in the order a whole comparison gives them (a shorter key pads
+// with 0, which sorts first as a shorter key does).
+std::uint64_t keyPrefix(std::string_view key) {
+    std::uint64_t prefix = 0;
+    for (std::size_t k = 0; k < 8; ++k)
+        prefix = (prefix << 8) | (k < key.size() ? std::uint8_t(key[k]) : 0u);
+    return prefix;
 }
 
-// Simple case folding of the units appended to `texts` from `from` on, in place.
-void foldCase(QString& texts, qsizetype from) {
-    QChar* data = texts.data();
-    for (qsizetype i = from; i < texts.size(); ++i) {
-        const char16_t u = data[i].unicode();
-        if (u < 128) {
-            if (u >= u'A' && u <= u'Z') data[i] = QChar(char16_t(u + 32));
-        } else if (!QChar::isSurrogate(u)) {
-            data[i] = QChar(char16_t(QChar::toCaseFolded(char32_t(u))));
-        }
-    }
-}
+// Rows whose keys tell how much room all the keys of a column will take.
+constexpr std::size_t sampleRows = 256;
 
 int compareNumbers(double a, double b) {
     return a < b ? -1 : (b < a ? 1 : 0);
@@ -83,13 +76,21 @@ int compareNumbers(double a, double b) {
 
 } // namespace
 
-// The keys of one sorted column, one entry per display row, built once per sort.
+// The keys of one sorted column, one entry per display row, built once per sort. A text's key is
+// its collation key when it has one (see TextOrder), else the text itself, compared by the
+// collator.
 struct CellStore::SortKeys {
     SortMode mode = SortMode::None;
+    const TextOrder* order = nullptr;
     std::vector<double> number;       // numeric and generic sorts
     std::vector<std::uint8_t> isText; // generic sort: 1 when the cell sorts as text
-    QString texts;                    // text and generic sorts: every key text, one after another
-    std::vector<qsizetype> offset;    // start of each row's key text, plus the end
+    std::vector<std::uint8_t> byCollator; // 1 when the row's text has no key
+    std::string texts;                    // text and generic sorts: every key, one after another
+    std::vector<std::size_t> offset;      // start of each row's key, plus the end
+    // The texts themselves, kept only when some row has no key: such a row is compared by the
+    // collator with every other row.
+    QString originals;
+    std::vector<qsizetype> originalOffset;
 
     bool numeric() const {
         return mode == SortMode::NumericAscending || mode == SortMode::NumericDescending;
@@ -97,8 +98,17 @@ struct CellStore::SortKeys {
     bool generic() const {
         return mode == SortMode::GenericAscending || mode == SortMode::GenericDescending;
     }
-    QStringView textAt(std::uint32_t row) const {
-        return QStringView(texts).sliced(offset[row], offset[row + 1] - offset[row]);
+    std::string_view textAt(std::uint32_t row) const {
+        return std::string_view(texts).substr(offset[row], offset[row + 1] - offset[row]);
+    }
+    QStringView originalAt(std::uint32_t row) const {
+        return QStringView(originals).sliced(originalOffset[row],
+                                             originalOffset[row + 1] - originalOffset[row]);
+    }
+    bool keyed(std::uint32_t row) const { return byCollator.empty() || !byCollator[row]; }
+    int compareTexts(std::uint32_t a, std::uint32_t b) const {
+        if (keyed(a) && keyed(b)) return textAt(a).compare(textAt(b));
+        return order->compare(originalAt(a), originalAt(b));
     }
     int compare(std::uint32_t a, std::uint32_t b) const {
         if (numeric()) return compareNumbers(number[a], number[b]);
@@ -106,7 +116,7 @@ struct CellStore::SortKeys {
             if (isText[a] != isText[b]) return isText[a] ? 1 : -1;
             if (!isText[a]) return compareNumbers(number[a], number[b]);
         }
-        return textAt(a).compare(textAt(b));
+        return compareTexts(a, b);
     }
 };
 
@@ -221,9 +231,10 @@ void CellStore::setColumnCount(int count) {
     columns_ = count;
 }
 
-void CellStore::buildKeys(SortKeys& keys, int column, SortMode mode) const {
+void CellStore::buildKeys(SortKeys& keys, int column, SortMode mode, const TextOrder* order) const {
     const std::size_t n = order_.size();
     keys.mode = mode;
+    keys.order = order;
     const bool wantNumbers = keys.numeric() || keys.generic();
     const bool wantTexts = !keys.numeric();
     if (wantNumbers) keys.number.assign(n, 0.0);
@@ -231,6 +242,7 @@ void CellStore::buildKeys(SortKeys& keys, int column, SortMode mode) const {
     if (wantTexts) keys.offset.assign(n + 1, 0);
     const NumberReader reader;
     QString scratch;
+    bool anyByCollator = false;
     for (std::size_t i = 0; i < n; ++i) {
         const std::uint32_t id = order_[i];
         const QString* w = written(id, column);
@@ -242,38 +254,57 @@ void CellStore::buildKeys(SortKeys& keys, int column, SortMode mode) const {
             keys.number[i] = number;
             continue;
         }
-        if (keys.numeric() || keys.generic()) {
-            scratch.clear();
-            if (w)
-                scratch = *w;
-            else if (source)
-                source_->appendText(int(id), column, scratch);
-            if (reader.read(scratch, number)) {
-                keys.number[i] = number;
-            } else if (keys.generic()) {
-                keys.isText[i] = 1;
-                keys.texts += scratch;
-            }
+        scratch.clear();
+        if (w)
+            scratch = *w;
+        else if (source)
+            source_->appendText(int(id), column, scratch);
+        if (wantNumbers && reader.read(scratch, number)) {
+            keys.number[i] = number;
             continue;
         }
-        const qsizetype start = keys.texts.size();
-        if (w)
-            keys.texts += *w;
-        else if (source)
-            source_->appendText(int(id), column, keys.texts);
-        foldCase(keys.texts, start);
+        if (keys.numeric()) continue;
+        if (keys.generic()) keys.isText[i] = 1;
+        // Room for every key at once, measured on the first rows: growing a large buffer step by
+        // step costs more than building the keys (each step is fresh memory to fault in).
+        if (i == sampleRows && n > 2 * sampleRows) {
+            keys.texts.reserve(
+                std::size_t(double(keys.texts.size()) / double(sampleRows) * double(n) * 1.25) +
+                64);
+        }
+        if (!order->appendKey(scratch, keys.texts)) {
+            if (!anyByCollator) keys.byCollator.assign(n, 0);
+            anyByCollator = true;
+            keys.byCollator[i] = 1;
+        }
     }
     if (wantTexts) keys.offset[n] = keys.texts.size();
+    if (!anyByCollator) return;
+    // Rows without a key meet every other row through the collator, which wants the texts.
+    keys.originalOffset.assign(n + 1, 0);
+    for (std::size_t i = 0; i < n; ++i) {
+        keys.originalOffset[i] = keys.originals.size();
+        const std::uint32_t id = order_[i];
+        if (const QString* w = written(id, column))
+            keys.originals += *w;
+        else if (fromSource(id, column))
+            source_->appendText(int(id), column, keys.originals);
+    }
+    keys.originalOffset[n] = keys.originals.size();
 }
 
 void CellStore::sort(int firstColumn, int lastColumn, SortMode mode) {
     const std::size_t n = order_.size();
     if (mode == SortMode::None || n < 2 || firstColumn > lastColumn) return;
+    const bool texts = mode != SortMode::NumericAscending && mode != SortMode::NumericDescending;
+    std::optional<TextOrder> order;
+    if (texts) order.emplace();
     std::vector<SortKeys> keys(std::size_t(lastColumn - firstColumn + 1));
     for (std::size_t k = 0; k < keys.size(); ++k)
-        buildKeys(keys[k], firstColumn + int(k), mode);
+        buildKeys(keys[k], firstColumn + int(k), mode, order ? &*order : nullptr);
 
-    // The first key column rides along in each entry, so most comparisons never leave the array.
+    // The start of the first key column rides along in each entry, so most comparisons never
+    // leave the array.
     struct Entry {
         std::uint64_t key;
         std::uint32_t pos;
@@ -284,7 +315,7 @@ void CellStore::sort(int firstColumn, int lastColumn, SortMode mode) {
     for (std::size_t i = 0; i < n; ++i) {
         const auto pos = std::uint32_t(i);
         const bool isText = lead.generic() ? lead.isText[i] != 0 : !lead.numeric();
-        entries[i] = {isText ? textPrefix(lead.textAt(pos)) : orderedBits(lead.number[i]), pos,
+        entries[i] = {isText ? keyPrefix(lead.textAt(pos)) : orderedBits(lead.number[i]), pos,
                       std::uint32_t(isText)};
     }
     const bool descending = mode == SortMode::GenericDescending ||
@@ -293,13 +324,17 @@ void CellStore::sort(int firstColumn, int lastColumn, SortMode mode) {
         int c = 0;
         if (a.isText != b.isText)
             c = a.isText < b.isText ? -1 : 1;
-        else if (a.key != b.key)
-            c = a.key < b.key ? -1 : 1;
-        else {
-            if (a.isText) c = lead.textAt(a.pos).compare(lead.textAt(b.pos));
-            for (std::size_t k = 1; c == 0 && k < keys.size(); ++k)
-                c = keys[k].compare(a.pos, b.pos);
+        else if (!a.isText || (lead.keyed(a.pos) && lead.keyed(b.pos))) {
+            // Keys of numbers, or the starts of two collation keys.
+            if (a.key != b.key)
+                c = a.key < b.key ? -1 : 1;
+            else if (a.isText)
+                c = lead.textAt(a.pos).compare(lead.textAt(b.pos));
+        } else {
+            c = lead.compareTexts(a.pos, b.pos);
         }
+        for (std::size_t k = 1; c == 0 && k < keys.size(); ++k)
+            c = keys[k].compare(a.pos, b.pos);
         return descending ? c > 0 : c < 0;
     });
     std::vector<std::uint32_t> sorted(n);

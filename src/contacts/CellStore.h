@@ -8,6 +8,8 @@
 #include <unordered_map>
 #include <vector>
 
+class TextOrder;
+
 // The cells of a grid: the source's rows, shared and never copied, seen through a display order,
 // plus blank rows inserted or added and the texts written over any cell (an overlay that holds
 // only the written cells). Rows here are data rows counted from 0 in display order; the header
@@ -21,7 +23,9 @@ public:
         GenericDescending = 2, // numbers come before texts
         NumericAscending = 3,  // every cell as a number, a text that is none as 0
         NumericDescending = 4,
-        TextAscending = 5, // texts ignoring case
+        // Texts as the operator's language orders words (TextOrder): accents and case do not
+        // split letters apart; the text side of the generic sorts too.
+        TextAscending = 5,
         TextDescending = 6,
     };
 
@@ -80,7 +84,7 @@ private:
     }
     std::uint32_t newBlankId();
     struct SortKeys;
-    void buildKeys(SortKeys& keys, int column, SortMode mode) const;
+    void buildKeys(SortKeys& keys, int column, SortMode mode, const TextOrder* order) const;
 
     std::shared_ptr<const GridSource> source_;
     int sourceRows_ = 0;

@@ -10,6 +10,7 @@
 #include <QLocale>
 #include <QTemporaryFile>
 #include <algorithm>
+#include <clocale>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -302,6 +303,35 @@ private:
     long long replacedTexts_ = 0;
 };
 
+// The workbook library prints its numbers (cell values, page margins, column widths) with the C
+// library's printf, which follows LC_NUMERIC: under a decimal-comma locale it writes "0,7" into
+// the XML and readers refuse the whole file. The writing thread takes C numbers for as long as it
+// writes, whatever locale the process runs under.
+class CNumbers {
+public:
+    CNumbers() {
+        const locale_t base = duplocale(uselocale(locale_t(nullptr)));
+        if (base == locale_t(nullptr)) return;
+        numbers_ = newlocale(LC_NUMERIC_MASK, "C", base);
+        if (numbers_ == locale_t(nullptr)) {
+            freelocale(base);
+            return;
+        }
+        previous_ = uselocale(numbers_);
+    }
+    ~CNumbers() {
+        if (numbers_ == locale_t(nullptr)) return;
+        uselocale(previous_);
+        freelocale(numbers_);
+    }
+    CNumbers(const CNumbers&) = delete;
+    CNumbers& operator=(const CNumbers&) = delete;
+
+private:
+    locale_t numbers_ = locale_t(nullptr);
+    locale_t previous_ = locale_t(nullptr);
+};
+
 // Puts the finished temporary in place of the target in one step.
 void replaceTarget(const QString& tempPath, const QString& target) {
     // The temporary was made private; the workbook gets the target's permissions, or the usual
@@ -321,11 +351,10 @@ void replaceTarget(const QString& tempPath, const QString& target) {
 
 ExcelExport::Result ExcelExport::write(const QString& path, ado::Recordset& recordset,
                                        const QString& title, const Options& options) {
-    if (recordset.BOF()) return {};
-    const std::shared_ptr<const ado::RowStore> rows = recordset.rows();
-    const long current = recordset.currentIndex();
-    // At EOF nothing is left to copy, but the title and the names are still written.
-    return write(path, *rows, current < 0 ? rows->rowCount() : current, title, options);
+    if (recordset.BOF() && recordset.Eof()) return {};
+    // Every record from the first, wherever the recordset stands (after an Insert it stands on
+    // the new, last record); its position is not moved.
+    return write(path, *recordset.rows(), 0, title, options);
 }
 
 ExcelExport::Result ExcelExport::write(const QString& path, const ado::RowStore& rows,
@@ -337,6 +366,7 @@ ExcelExport::Result ExcelExport::write(const QString& path, const ado::RowStore&
     }
     Result result;
     if (firstRow < 0 || rows.rowCount() == 0) return result;
+    const CNumbers cNumbers;
     const long first = std::min(firstRow, rows.rowCount());
     const long long total = rows.rowCount() - first;
 

@@ -39,8 +39,9 @@ public:
         long long replacedTexts = 0;
     };
 
-    // Writes the records from the recordset's current record to its end; the current record is
-    // left where it was. A recordset at BOF (no records) writes nothing and leaves no file. The
+    // Writes every record of the recordset, from the first, whatever record is current; the
+    // current record is left where it was. A recordset without records writes nothing and leaves
+    // no file. Numbers are written with a decimal point whatever the C library's locale. The
     // workbook is written to a temporary in the same folder and renamed over `path` at the end,
     // so a failure or a cancel leaves no file changed. Raises RuntimeError (75 when the file
     // cannot be written) with a Spanish description; a closed recordset raises 3704.

@@ -1,21 +1,44 @@
 #include "ExportNames.h"
 
+#include "shared/Prompts.h"
+
 #include <QCoreApplication>
-#include <QDesktopServices>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QPointer>
+#include <QProcess>
 #include <QProgressDialog>
-#include <QUrl>
 #include <algorithm>
 #include <climits>
 #include <memory>
 
 namespace {
 
-bool openWithDesktop(const QString& path) {
-    // xdg-open on this desktop: the path goes as a URL, never through a shell, so blanks,
-    // quotes and shell characters in it need no quoting.
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+// The desktop's opener, xdg-open, started directly: the path goes as one argument, never through
+// a shell, so blanks, quotes and shell characters in it need no quoting. Without a desktop
+// environment xdg-open runs the program it finds in the foreground, so its end is not waited for;
+// an exit code other than 0 means that it found no program or the program could not start. An
+// opener still running when the program ends is left running (a process object that is
+// destroyed kills its process), together with the program it started.
+void openWithDesktop(const QString& path, std::function<void()> failed) {
+    auto* opener = new QProcess;
+    opener->setProgram(QStringLiteral("xdg-open"));
+    opener->setArguments({QFileInfo(path).absoluteFilePath()});
+    opener->setStandardOutputFile(QProcess::nullDevice());
+    opener->setStandardErrorFile(QProcess::nullDevice());
+    QObject::connect(opener, &QProcess::finished, opener,
+                     [opener, failed](int code, QProcess::ExitStatus status) {
+                         if (status != QProcess::NormalExit || code != 0) failed();
+                         opener->deleteLater();
+                     });
+    QObject::connect(opener, &QProcess::errorOccurred, opener,
+                     [opener, failed](QProcess::ProcessError error) {
+                         if (error != QProcess::FailedToStart) return;
+                         failed();
+                         opener->deleteLater();
+                     });
+    opener->start(QIODevice::NotOpen);
 }
 
 ExportNames::Opener& opener() {
@@ -71,13 +94,13 @@ QString ExportNames::htmlFilter() {
     return QStringLiteral("Páginas Web (*.htm)|*.htm|");
 }
 QString ExportNames::excelFilter() {
-    return QStringLiteral("Documento de Excel(*.xls)|*.xls|");
+    return QStringLiteral("Documento de Excel(*.xlsx)|*.xlsx|");
 }
 QString ExportNames::htmlExtension() {
     return QStringLiteral(".htm");
 }
 QString ExportNames::excelExtension() {
-    return QStringLiteral(".xls");
+    return QStringLiteral(".xlsx");
 }
 
 std::optional<Prompt::SaveDialog> ExportNames::dialogFor(const QString& buttonKey) {
@@ -100,10 +123,13 @@ QString ExportNames::completeName(const QString& chosen, const QString& defaultE
     if (chosen.trimmed().isEmpty()) return {};
     const QString last4 = chosen.right(4);
     if (last4.compare(u".htm", Qt::CaseInsensitive) == 0 ||
-        last4.compare(u".xls", Qt::CaseInsensitive) == 0 ||
         chosen.endsWith(u".xlsx", Qt::CaseInsensitive)) {
         return chosen;
     }
+    // The workbook is an Office Open XML package: under a ".xls" name spreadsheet programs warn
+    // that its format and its extension do not match.
+    if (last4.compare(u".xls", Qt::CaseInsensitive) == 0)
+        return chosen + (last4.back().isUpper() ? u'X' : u'x');
     return chosen + defaultExtension;
 }
 
@@ -118,7 +144,16 @@ ExportNames::Writer ExportNames::writerFor(const QString& name) {
 
 void ExportNames::AbrirArchivo(const QString& path, bool flag) {
     Q_UNUSED(flag);
-    if (opener()) opener()(path);
+    opener()(path, [path] {
+        prompts().message(notOpenedText(path), QStringLiteral("Aviso al operador"),
+                          Prompt::Buttons::Ok, Prompt::Icon::Exclamation);
+    });
+}
+
+QString ExportNames::notOpenedText(const QString& path) {
+    return QStringLiteral("El archivo se guardó, pero no se pudo abrir con el programa del "
+                          "escritorio. Puede abrirlo usted desde:\n\n%1")
+        .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
 }
 
 ExportNames::Opener ExportNames::setOpener(Opener replacement) {

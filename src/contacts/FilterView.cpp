@@ -63,9 +63,15 @@ FilterView::FilterView(DataControl& data1, DB_Dll& db, QWidget* parent)
     lstFields = place(new QListWidget(Frame2), 1680, 240, 4575, 840);
     lstFields->setSelectionMode(QAbstractItemView::MultiSelection);
 
-    cmdOK = place(new QPushButton(style()->standardIcon(QStyle::SP_DialogApplyButton), QStringLiteral("&Aceptar"), this),
-                  6600, 3360, 1455, 375);
+    // The way back to the whole table stands between the two answers of the view.
+    cmdOK = place(new QPushButton(style()->standardIcon(QStyle::SP_DialogApplyButton),
+                                  QStringLiteral("&Aceptar"), this),
+                  6600, 3120, 1455, 375);
     cmdOK->setDefault(true);
+    cmdQuitar = place(new QPushButton(style()->standardIcon(QStyle::SP_DialogResetButton),
+                                      QStringLiteral("&Quitar filtro"), this),
+                      6600, 3540, 1455, 375);
+    cmdQuitar->setToolTip(QStringLiteral("Vuelve a mostrar toda la tabla"));
     cmdCancel = place(new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("&Cancelar"), this),
                       6600, 3960, 1455, 375);
 
@@ -75,6 +81,7 @@ FilterView::FilterView(DataControl& data1, DB_Dll& db, QWidget* parent)
     connect(cmdOr, &QPushButton::clicked, this, [this] { cmdOr_Click(); });
     connect(txtCriteria, &QPlainTextEdit::textChanged, this, [this] { txtCriteria_Change(); });
     connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
+    connect(cmdQuitar, &QPushButton::clicked, this, [this] { cmdQuitar_Click(); });
     connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
 }
 
@@ -116,7 +123,10 @@ void FilterView::cmdGetValues_Click() {
         cboValue->setEditText(cboValue->count() > 0 ? cboValue->itemText(0) : QString());
         cboValue->setFocus();
     } catch (const RuntimeError& e) {
-        prompts().message(e.description(), QString(), Prompt::Buttons::Ok, Prompt::Icon::None);
+        prompts().message(
+            QStringLiteral("No se pudo leer la lista de posibles valores del campo.\n\n") +
+                e.description(),
+            QString(), Prompt::Buttons::Ok, Prompt::Icon::None);
         cboValue->setEditText(QString());
     }
 }
@@ -186,18 +196,51 @@ void FilterView::AplicarFiltro() {
     }
 }
 
-void FilterView::cmdOK_Click() {
+void FilterView::QuitarFiltro() {
+    const QString previous = data1_.RecordSource();
+    data1_.setRecordSource(table);
+    try {
+        data1_.Refresh();
+    } catch (const RuntimeError&) {
+        data1_.setRecordSource(previous);
+        throw;
+    }
+}
+
+bool FilterView::filtered() const {
+    return data1_.RecordSource().compare(table, Qt::CaseInsensitive) != 0;
+}
+
+void FilterView::showEvent(QShowEvent* event) {
+    QFrame::showEvent(event);
+    cmdQuitar->setEnabled(filtered());
+}
+
+void FilterView::reloadAndClose(const std::function<void()>& reload, const QString& what) {
     try {
         BusyCursor busy;
         QApplication::processEvents();
         if (beforeReload && !beforeReload()) return;
-        AplicarFiltro();
+        reload();
         QApplication::processEvents();
     } catch (const RuntimeError& e) {
-        prompts().message(e.description(), QString(), Prompt::Buttons::Ok, Prompt::Icon::None);
+        // The database's own text is often English: the first line says what failed.
+        prompts().message(what + QStringLiteral("\n\n") + e.description(), QString(),
+                          Prompt::Buttons::Ok, Prompt::Icon::None);
         return;
     }
     if (closed) closed();
+}
+
+void FilterView::cmdOK_Click() {
+    reloadAndClose([this] { AplicarFiltro(); },
+                   QStringLiteral("No se pudo aplicar el filtro: la base de datos no aceptó la "
+                                  "sentencia."));
+}
+
+void FilterView::cmdQuitar_Click() {
+    reloadAndClose([this] { QuitarFiltro(); },
+                   QStringLiteral("No se pudo volver a leer la tabla completa."));
 }
 
 void FilterView::cmdCancel_Click() {

@@ -38,6 +38,7 @@ public:
     QRadioButton* OptOrden1;
     QListWidget* lstFields;
     QPushButton* cmdOK;
+    QPushButton* cmdQuitar;
     QPushButton* cmdCancel;
 
     // Fills the field pickers from the fields of data1's current recordset. A failure ends the
@@ -45,6 +46,12 @@ public:
     void Cargar_Datos();
     // Builds the statement, makes it data1's record source and reloads. Failures travel.
     void AplicarFiltro();
+    // Makes the whole table data1's record source again and reloads. Failures travel.
+    void QuitarFiltro();
+    // True while data1 shows a filter's statement rather than the whole table.
+    bool filtered() const;
+    // The table the grid shows when no filter is applied.
+    QString table;
     // The statement AplicarFiltro would build now.
     QString sentencia() const;
 
@@ -60,10 +67,17 @@ public:
     void cmdOr_Click();
     void txtCriteria_Change();
     void cmdOK_Click();
+    void cmdQuitar_Click();
     void cmdCancel_Click();
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     void appendComparison(const QString& connector);
+    // Reloads through `reload` with the busy cursor, and gives way to the grid when it worked; a
+    // failure is shown after `what` failed.
+    void reloadAndClose(const std::function<void()>& reload, const QString& what);
 
     DataControl& data1_;
     DB_Dll& db_;

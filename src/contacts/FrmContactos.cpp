@@ -8,9 +8,11 @@
 #include "FlexGrid.h"
 #include "GridClipboard.h"
 #include "GridEditor.h"
+#include "GridSource.h"
 #include "HtmlExport.h"
 #include "RecoveryFile.h"
 #include "RowWriter.h"
+#include "TextFit.h"
 #include "data/DB_Dll.h"
 #include "shared/Procedure.h"
 #include "shared/Prompts.h"
@@ -24,8 +26,11 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QFrame>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -33,6 +38,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalBlocker>
+#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 #include <algorithm>
@@ -83,10 +90,14 @@ FrmContactos::FrmContactos(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("FrmContactos"));
     setWindowTitle(QStringLiteral("CONTACTOS"));
     resize(px(8250), px(4635));
-    // The window was laid out for the suite's 8-point sans-serif font.
+    // The window was laid out for the suite's 8-point sans-serif font. Where that font is missing,
+    // Arial's widths (Liberation Sans here) come closest to it; the desktop's own sans-serif font
+    // is a good deal wider.
     QFont windowFont(QStringLiteral("MS Sans Serif"));
     windowFont.setStyleHint(QFont::SansSerif);
     windowFont.setPointSize(8);
+    if (QFontInfo(windowFont).family().compare(windowFont.family(), Qt::CaseInsensitive) != 0)
+        windowFont.setFamily(QStringLiteral("Arial"));
     setFont(windowFont);
 
     data1 = new DataControl(this);
@@ -169,7 +180,12 @@ FrmContactos::FrmContactos(QWidget* parent) : QWidget(parent) {
     };
 
     connect(Combo1, &QComboBox::currentIndexChanged, this, [this](int i) { Combo1_Click(i); });
-    connect(data1, &DataControl::refreshed, this, [this] { loadGrid(); });
+    connect(data1, &DataControl::refreshed, this, [this] {
+        loadGrid();
+        // A reload shows the rows in the order they were read: no sort of the selector applies.
+        const QSignalBlocker quiet(Combo1);
+        Combo1->setCurrentIndex(Combo1->count() > 0 ? 0 : -1);
+    });
 }
 
 FrmContactos::~FrmContactos() = default;
@@ -221,10 +237,13 @@ void FrmContactos::Form_Load() {
         for (const char* caption : sortCaptions)
             Combo1->addItem(QString::fromUtf8(caption));
         Combo1->setCurrentIndex(0);
+        TextFit::fit(FrmPlanilla);
+        Form_Resize();
     });
     p.step([&] {
         connectionString = ModGlobal::gDB().gConnString;
         state.RecordSource = QStringLiteral("MA_contactos");
+        FrmFiltro->table = state.RecordSource;
         state.gTieneId = false;
     });
     p.step([&] {
@@ -242,7 +261,12 @@ void FrmContactos::Form_Load() {
             ado::Field f = rs.Fields(i);
             if (f.Name().trimmed().compare(QStringLiteral("id"), Qt::CaseInsensitive) == 0)
                 state.gTieneId = true;
-            DataGrid1->setColWidth(int(i), anchoColumna(f.Type(), f.DefinedSize()));
+            // A column never narrower than its name, nor a yes/no column than the words it
+            // shows: its five letters rarely hold either.
+            int least = int(std::ceil(tw(DataGrid1->horizontalHeader()->sectionSizeHint(int(i)))));
+            if (f.Type() == 11) least = std::max(least, int(std::ceil(tw(booleanWidth()))));
+            DataGrid1->setColWidth(int(i),
+                                   std::max(anchoColumna(f.Type(), f.DefinedSize()), least));
         }
     });
     p.step([&] {
@@ -261,6 +285,16 @@ void FrmContactos::Form_Load() {
     });
     // Once the window is up, so that the operator sees the grid the rows go back into.
     QTimer::singleShot(0, this, [this] { offerKeptRows(); });
+}
+
+int FrmContactos::booleanWidth() const {
+    const QFontMetrics metrics(DataGrid1->font());
+    const int words = std::max(metrics.horizontalAdvance(GridSource::displayText(Variant(true))),
+                               metrics.horizontalAdvance(GridSource::displayText(Variant(false))));
+    // The text margins the grid's cells leave on each side, and the grid line.
+    const int margin =
+        DataGrid1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, DataGrid1) + 1;
+    return words + 2 * margin + 1;
 }
 
 void FrmContactos::loadGrid() {
@@ -485,11 +519,17 @@ void FrmContactos::markPending(int row) {
     if (row > 0 && row < DataGrid1->Rows()) DataGrid1->setRowTint(row, QColor(255, 236, 179));
 }
 
+void FrmContactos::keepPlacement(const WindowPlacement& placement) {
+    placement_ = placement;
+    placement_->restore(*this);
+}
+
 void FrmContactos::closeEvent(QCloseEvent* event) {
     if (!resolvePendingRow(QStringLiteral("cerrar la ventana"), GiveUp::Keep)) {
         event->ignore();
         return;
     }
+    if (placement_) placement_->save(*this);
     QWidget::closeEvent(event);
 }
 
@@ -550,6 +590,10 @@ void FrmContactos::abrirFiltro() {
         FrmFiltro->show();
         FrmPlanilla->hide();
     });
+    // The field lists are filled before the window is sized, so that the view can grow to hold
+    // the longest field name.
+    p.step([&] { FrmFiltro->Cargar_Datos(); });
+    p.step([&] { TextFit::fit(FrmFiltro); });
     p.step([&] {
         sizable();
         resize(FrmFiltro->width() + px(120), FrmFiltro->height() + px(400));
@@ -562,10 +606,39 @@ void FrmContactos::abrirFiltro() {
                  r.top() + r.height() / 2 - frameGeometry().height() / 2);
         }
     });
-    p.step([&] { FrmFiltro->Cargar_Datos(); });
 }
 
 namespace {
+
+// The error a cancelled save dialog raises.
+constexpr long cancelledDialog = 32755;
+
+enum class ExportOutcome { Written, NotWritten, NoRecords, Cancelled };
+
+// What the operator is told about an export that left no new file.
+QString exportNotice(ExportOutcome outcome, const std::optional<RuntimeError>& failure,
+                     const QString& name, bool existed) {
+    const QString path = QDir::toNativeSeparators(QFileInfo(name).absoluteFilePath());
+    const QString kept = existed ? QStringLiteral("Se conservó el archivo anterior:\n%1").arg(path)
+                                 : QStringLiteral("No se escribió ningún archivo.");
+    if (failure) {
+        return QStringLiteral("No se pudo completar la exportación.\n%1\n\n%2")
+            .arg(failure->description(), kept);
+    }
+    switch (outcome) {
+    case ExportOutcome::Cancelled:
+        return QStringLiteral("Se canceló la exportación. ") + kept;
+    case ExportOutcome::NoRecords:
+        return QStringLiteral("La tabla no tiene registros para exportar. ") + kept;
+    case ExportOutcome::NotWritten:
+        // A name that no writer takes ("lista.txt" typed in a dialog with no default).
+        return QStringLiteral("No se exportó: el nombre %1 no termina en .htm ni en .xlsx.")
+            .arg(path);
+    case ExportOutcome::Written:
+        break;
+    }
+    return {};
+}
 
 // The grid as the page writer reads it; moving the current cell runs the cell-leave handling,
 // so a pending row is written as the writer passes.
@@ -599,12 +672,15 @@ void FrmContactos::Toolbar2_ButtonClick(const QString& key) {
     if (!dialog) return;
     // The workbook comes from the recordset: a pending row is written first so it is in it.
     if (!resolvePendingRow(QStringLiteral("exportar"))) return;
-    // Every failure goes on with the next step: a cancelled dialog, a writer that failed.
-    Procedure p([this](const RuntimeError& e) {
+    // Every failure goes on with the next step: a cancelled dialog, a writer that failed. A
+    // writer's failure is told to the operator, and nothing is opened after it.
+    std::optional<RuntimeError> failure;
+    Procedure p([&](const RuntimeError& e) {
         if (e.number() == ErrorNumber::CannotResizeWindow) {
             showNormal();
             return OnFailure::Retry;
         }
+        if (e.number() != cancelledDialog) failure = e;
         return OnFailure::Next;
     });
     QString name;
@@ -613,17 +689,24 @@ void FrmContactos::Toolbar2_ButtonClick(const QString& key) {
         d.fileName = dlgFileName_;
         const std::optional<QString> chosen = prompts().saveFile(d);
         if (!chosen)
-            raiseError(32755, QStringLiteral("Se seleccionó Cancelar."), QStringLiteral("DlgCmd1"));
+            raiseError(cancelledDialog, QStringLiteral("Se seleccionó Cancelar."),
+                       QStringLiteral("DlgCmd1"));
         name = *chosen;
     });
     if (name.trimmed().isEmpty()) return;
     p.step([&] { name = ExportNames::completeName(name, dialog->defaultExt); });
+    const bool existed = QFileInfo::exists(name);
+    ExportOutcome outcome = ExportOutcome::NotWritten;
     p.step([&] {
         const ExportNames::Progress progress = ExportNames::progressDialog(this);
         switch (ExportNames::writerFor(name)) {
         case ExportNames::Writer::Html: {
             GridForPage page(*DataGrid1);
-            HtmlExport::write(name, page, windowTitle(), ModGlobal::resourceFolder(), progress);
+            const HtmlExport::Result result =
+                HtmlExport::write(name, page, windowTitle(), ModGlobal::resourceFolder(), progress);
+            outcome = result.cancelled ? ExportOutcome::Cancelled
+                      : result.written ? ExportOutcome::Written
+                                       : ExportOutcome::NotWritten;
             break;
         }
         case ExportNames::Writer::Excel: {
@@ -633,6 +716,9 @@ void FrmContactos::Toolbar2_ButtonClick(const QString& key) {
             options.progress = progress;
             const ExcelExport::Result result =
                 ExcelExport::write(name, data1->Recordset(), windowTitle(), options);
+            outcome = result.cancelled ? ExportOutcome::Cancelled
+                      : result.written ? ExportOutcome::Written
+                                       : ExportOutcome::NoRecords;
             const QString notice = ExcelExport::notice(result);
             if (!notice.isEmpty()) {
                 prompts().message(notice, QStringLiteral("Aviso al operador"), Prompt::Buttons::Ok,
@@ -644,6 +730,14 @@ void FrmContactos::Toolbar2_ButtonClick(const QString& key) {
             break;
         }
     });
-    p.step([&] { ExportNames::AbrirArchivo(name, true); });
+    // Only a file written now is opened: an old file of the same name would pass for the export.
+    if (outcome == ExportOutcome::Written) {
+        p.step([&] { ExportNames::AbrirArchivo(name, true); });
+    } else if (const QString told = exportNotice(outcome, failure, name, existed);
+               !told.isEmpty()) {
+        prompts().message(told, QStringLiteral("Aviso al operador"), Prompt::Buttons::Ok,
+                          outcome == ExportOutcome::Cancelled ? Prompt::Icon::Information
+                                                              : Prompt::Icon::Exclamation);
+    }
     dlgFileName_.clear();
 }

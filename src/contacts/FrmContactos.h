@@ -1,9 +1,11 @@
 #pragma once
 
 #include "EditState.h"
+#include "WindowPlacement.h"
 
 #include <QWidget>
 #include <memory>
+#include <optional>
 
 class DataControl;
 class FilterView;
@@ -70,6 +72,11 @@ public:
     void abrirFiltro();
     // Width of a column for a field of the given ADO type and defined size, in twips.
     int anchoColumna(long type, long definedSize) const;
+    // Pixels a yes/no column needs to show its words ("Verdadero", "Falso") whole.
+    int booleanWidth() const;
+    // Opens the window where and how `placement` says the operator left it, and keeps it there
+    // when the window closes. Called before the window is shown.
+    void keepPlacement(const WindowPlacement& placement);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -95,6 +102,7 @@ private:
     bool keepFailureShown_ = false;
     bool keptRowsOffered_ = false;
     QString dlgFileName_; // the save dialog's file name, emptied after every export
+    std::optional<WindowPlacement> placement_;
     bool resolving_ = false;
     QAction* actFiltro;
     QAction* actHtm;

@@ -181,7 +181,8 @@ void GridEditor::MsflexKey(FlexGrid& MsFlexGrid, int KeyCode) {
             [] {
                 return prompts().message(QStringLiteral("Realmente desea Eliminar este Registro"),
                                          QStringLiteral("Elimar Registro!!!"),
-                                         Prompt::Buttons::OkCancel, Prompt::Icon::Information);
+                                         Prompt::Buttons::OkCancel, Prompt::Icon::Information,
+                                         Prompt::Default::Second);
             },
             Prompt::Cancel);
         if (answer != Prompt::Ok || p.left()) return;

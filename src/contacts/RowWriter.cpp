@@ -100,9 +100,16 @@ int RowWriter::refusedColumn() const {
 
 namespace {
 
-// The error prompt of the writes: 4 retries, 5 skips the step, any other answer abandons.
-int ask(const RuntimeError& e) {
-    return ModGlobal::gUtil().ReportError(e);
+// The error prompt of the writes: 4 retries, 5 skips the step, any other answer abandons. The
+// database's own text is often English and never says which row it is about: a Spanish line that
+// says what failed comes first.
+int ask(const RuntimeError& e, const QString& what) {
+    return ModGlobal::gUtil().ReportError(
+        RuntimeError(e.number(), what + QStringLiteral("\n") + e.description(), e.source()));
+}
+
+QString writing(int row) {
+    return QStringLiteral("No se pudo grabar la fila %1 en la base de datos.").arg(row);
 }
 
 bool among(const std::vector<int>& columns, int c) {
@@ -124,7 +131,7 @@ RowWriter::Outcome RowWriter::writeExisting(int row, std::vector<int>& refused,
     bool opened = false;
     bool abandoned = false;
     Procedure p([&](const RuntimeError& e) {
-        const int answer = ask(e);
+        const int answer = ask(e, writing(row));
         if (answer == Prompt::Retry) return OnFailure::Retry;
         // Without the record nothing can be written, whatever the answer.
         if (answer == Prompt::Ignore && opened) return OnFailure::Next;
@@ -230,7 +237,7 @@ RowWriter::Outcome RowWriter::writeNew(int row, std::vector<int>& refused) {
     ado::Recordset& rs = data1_.Recordset();
     bool abandoned = false;
     Procedure p([&](const RuntimeError& e) {
-        const int answer = ask(e);
+        const int answer = ask(e, writing(row));
         if (answer == Prompt::Retry) return OnFailure::Retry;
         if (answer == Prompt::Ignore) return OnFailure::Next;
         abandoned = true;
@@ -347,8 +354,9 @@ void RowWriter::GrabaRegistro() {
 }
 
 void RowWriter::GrabaElimina() {
+    QString what;
     Procedure p([&](const RuntimeError& e) {
-        const int answer = ModGlobal::gUtil().ReportError(e);
+        const int answer = ask(e, what);
         if (answer == Prompt::Retry) return OnFailure::Retry;
         if (answer == Prompt::Ignore) return OnFailure::Next;
         if (elimina_->State() == ado::adStateOpen && elimina_->editing()) elimina_->CancelUpdate();
@@ -357,6 +365,7 @@ void RowWriter::GrabaElimina() {
     const int row = int(std::nearbyint(state_.gFilaPendiente));
     const QString key = row > 0 && row < grid_.Rows() ? grid_.TextMatrix(row, 0) : QString();
     if (!key.trimmed().isEmpty()) {
+        what = QStringLiteral("No se pudo eliminar el registro de id %1.").arg(key.trimmed());
         QString sql = sentenciaRegistro(state_.RecordSource, key);
         p.step([&] {
             db_.AbrirRecordset(sql, *elimina_, {}, ado::adOpenDynamic, ado::adLockOptimistic, -1,
@@ -368,6 +377,7 @@ void RowWriter::GrabaElimina() {
         p.step([&] { grid_.RemoveItem(row); });
         if (p.left()) return;
     }
+    what = QStringLiteral("No se pudo volver a leer la tabla después de eliminar el registro.");
     p.step([&] { data1_.Refresh(); });
     if (p.left()) return;
     // The reload drops a record begun with Insert and not written.

@@ -553,9 +553,20 @@ void Lib_FrmCons3::nuevaBusqueda(int indice) {
         if (!CfgUsaConsultaLIKE) caja->setEditText(nb.textoCaja);
         SQL = nb.sql;
     });
-    p.step([&] { caja->setEditText(QString()); });
+    // The box keeps what was searched, so that the operator still sees it after the reload.
+    const QString buscado = caja->currentText();
     p.step([&] { sentenciaActual_ = SQL; });
     p.step([&] { cargar(); });
+    p.step([&] {
+        if (QComboBox* despues = CmbSearch(indice)) despues->setEditText(buscado);
+    });
+    p.step([&] {
+        if (listView1_->topLevelItemCount() > 0) return;
+        prompts().message(QStringLiteral("La búsqueda de \"%1\" en %2 no encontró ninguna fila.")
+                              .arg(buscado.trimmed(), campoDeCaja(indice)),
+                          QStringLiteral("Aviso al Operador"), Prompt::Buttons::Ok,
+                          Prompt::Icon::Information);
+    });
 }
 
 void Lib_FrmCons3::ordenarPorColumna(int columna) {

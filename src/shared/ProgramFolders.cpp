@@ -27,10 +27,15 @@ ProgramFolders::ProgramFolders(const QString& executableFolder, const QString& d
                                const QStringList& configFolders) {
     const QString resources = installedResources(executableFolder);
     installed_ = !resources.isEmpty() || !QFileInfo(executableFolder).isWritable();
+    const QString operatorFolder = configFolders.isEmpty()
+                                       ? executableFolder
+                                       : QDir(configFolders.first()).filePath(programName);
     if (!installed_) {
         *this = beside(executableFolder);
+        operatorFolder_ = operatorFolder;
         return;
     }
+    operatorFolder_ = operatorFolder;
     dataFolder_ = QDir(dataHome).filePath(programName);
     resourceFolder_ = resources.isEmpty() ? executableFolder : resources;
     for (const QString& root : configFolders)
@@ -42,6 +47,7 @@ ProgramFolders ProgramFolders::beside(const QString& folder) {
     f.dataFolder_ = folder;
     f.resourceFolder_ = folder;
     f.configFolders_ = QStringList{folder};
+    f.operatorFolder_ = folder;
     return f;
 }
 

@@ -32,6 +32,10 @@ public:
     // The folder of the INI file `fileName`: the first configuration folder that holds it, the
     // operator's when none does (so that a missing file reads as its defaults).
     QString configFolder(const QString& fileName) const;
+    // The operator's own configuration folder (~/.config/contactos), installed or not: what is
+    // the operator's alone, such as where the window was left, never lies beside a program that
+    // several operators may run.
+    const QString& operatorFolder() const { return operatorFolder_; }
 
 private:
     ProgramFolders() = default;
@@ -40,4 +44,5 @@ private:
     QString dataFolder_;
     QString resourceFolder_;
     QStringList configFolders_;
+    QString operatorFolder_;
 };

@@ -7,7 +7,8 @@ namespace {
 // Without an operator nothing can be answered: fail loudly rather than pick an answer.
 class NoPrompts final : public Prompts {
 public:
-    int message(const QString& text, const QString&, Prompt::Buttons, Prompt::Icon) override {
+    int message(const QString& text, const QString&, Prompt::Buttons, Prompt::Icon,
+                Prompt::Default) override {
         fail(text);
     }
     QString input(const QString& prompt, const QString&, const QString&) override { fail(prompt); }

@@ -14,6 +14,9 @@ namespace Prompt {
 
 enum class Buttons { Ok, OkCancel, YesNo, AbortRetryIgnore };
 enum class Icon { None, Critical, Question, Exclamation, Information };
+// The button that Enter presses: the first of the set, or the second (so that a stray Enter
+// answers "Cancelar" or "No" to a question whose first answer cannot be undone).
+enum class Default { First, Second };
 
 // The platform's answer values, so that handlers read as the suite's code does.
 enum Reply { Ok = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7 };
@@ -33,7 +36,8 @@ public:
 
     // A message box; returns the button pressed as a Prompt::Reply.
     virtual int message(const QString& text, const QString& title, Prompt::Buttons buttons,
-                        Prompt::Icon icon) = 0;
+                        Prompt::Icon icon,
+                        Prompt::Default defaultButton = Prompt::Default::First) = 0;
     // The input box; the text typed, or an empty text when cancelled (the platform cannot tell).
     virtual QString input(const QString& prompt, const QString& title, const QString& proposed) = 0;
     // The save dialog; the chosen path, or nothing when cancelled.

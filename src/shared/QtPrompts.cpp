@@ -5,9 +5,11 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTreeView>
 
 namespace {
 
@@ -29,7 +31,7 @@ QString titleOrApp(const QString& title) {
 } // namespace
 
 int QtPrompts::message(const QString& text, const QString& title, Prompt::Buttons buttons,
-                       Prompt::Icon icon) {
+                       Prompt::Icon icon, Prompt::Default defaultButton) {
     QMessageBox box(qtIcon(icon), titleOrApp(title), text, QMessageBox::NoButton,
                     QApplication::activeWindow());
     struct Choice {
@@ -41,8 +43,8 @@ int QtPrompts::message(const QString& text, const QString& title, Prompt::Button
     switch (buttons) {
     case Prompt::Buttons::Ok: choices = {{"Aceptar", Prompt::Ok, QMessageBox::AcceptRole}}; break;
     case Prompt::Buttons::OkCancel:
-        choices = {{"Aceptar", Prompt::Ok, QMessageBox::AcceptRole},
-                   {"Cancelar", Prompt::Cancel, QMessageBox::RejectRole}};
+        choices = {{"&Aceptar", Prompt::Ok, QMessageBox::AcceptRole},
+                   {"&Cancelar", Prompt::Cancel, QMessageBox::RejectRole}};
         break;
     // The platform's answers carry their access keys (Alt+S, Alt+N, Alt+A, Alt+R, Alt+O).
     case Prompt::Buttons::YesNo:
@@ -57,7 +59,8 @@ int QtPrompts::message(const QString& text, const QString& title, Prompt::Button
     }
     std::vector<std::pair<QAbstractButton*, int>> made;
     for (const Choice& c : choices) made.emplace_back(box.addButton(QString::fromUtf8(c.caption), c.role), c.reply);
-    box.setDefaultButton(static_cast<QPushButton*>(made.front().first));
+    const bool second = defaultButton == Prompt::Default::Second && made.size() > 1;
+    box.setDefaultButton(static_cast<QPushButton*>(made[second ? 1 : 0].first));
     if (buttons == Prompt::Buttons::OkCancel || buttons == Prompt::Buttons::YesNo) box.setEscapeButton(made.back().first);
     if (buttons == Prompt::Buttons::Ok) box.setEscapeButton(made.front().first);
     box.exec();
@@ -108,6 +111,15 @@ std::optional<QString> QtPrompts::saveFile(const Prompt::SaveDialog& d) {
     dialog.setLabelText(QFileDialog::FileName, QStringLiteral("Nombre:"));
     dialog.setLabelText(QFileDialog::FileType, QStringLiteral("Tipo:"));
     if (!d.fileName.isEmpty()) dialog.selectFile(d.fileName);
+    // The list's Spanish column names are longer than the English ones its widths were made for:
+    // they show whole, and the name column takes the rest.
+    if (auto* list = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        QHeaderView* header = list->header();
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+        for (int c = 1; c < header->count(); ++c)
+            header->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().constFirst();
 }

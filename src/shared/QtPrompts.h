@@ -6,7 +6,7 @@
 class QtPrompts final : public Prompts {
 public:
     int message(const QString& text, const QString& title, Prompt::Buttons buttons,
-                Prompt::Icon icon) override;
+                Prompt::Icon icon, Prompt::Default defaultButton = Prompt::Default::First) override;
     QString input(const QString& prompt, const QString& title, const QString& proposed) override;
     std::optional<QString> saveFile(const Prompt::SaveDialog& dialog) override;
     int reportError(const RuntimeError& error, const QString& label) override;

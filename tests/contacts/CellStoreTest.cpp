@@ -1,11 +1,14 @@
 #include "contacts/CellStore.h"
 #include "QtPrinters.h"
 #include "TableSource.h"
+#include "contacts/TextOrder.h"
 
+#include <QCollator>
 #include <QLocale>
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <memory>
+#include <numeric>
 #include <random>
 
 using namespace Qt::StringLiterals;
@@ -117,12 +120,13 @@ TEST_F(CellStoreTest, EachModeOrdersMixedNumbersAndTexts) {
         return column(store, 0);
     };
     EXPECT_EQ(sorted(Mode::None), cells);
-    // Numbers by value ("100" after "10" and "9"), then texts case-sensitively.
+    // Numbers by value ("100" after "10" and "9"), then texts as words are ordered: case is
+    // ignored, so "Abc"/"abc" and "b"/"B" keep their order.
     EXPECT_EQ(sorted(Mode::GenericAscending),
-              (QStringList{u"-2,5"_s, u"9"_s, u"10"_s, u"100"_s, u""_s, u"Abc"_s, u"B"_s, u"abc"_s,
-                           u"b"_s, u"x1"_s}));
+              (QStringList{u"-2,5"_s, u"9"_s, u"10"_s, u"100"_s, u""_s, u"Abc"_s, u"abc"_s, u"b"_s,
+                           u"B"_s, u"x1"_s}));
     EXPECT_EQ(sorted(Mode::GenericDescending),
-              (QStringList{u"x1"_s, u"b"_s, u"abc"_s, u"B"_s, u"Abc"_s, u""_s, u"100"_s, u"10"_s,
+              (QStringList{u"x1"_s, u"b"_s, u"B"_s, u"Abc"_s, u"abc"_s, u""_s, u"100"_s, u"10"_s,
                            u"9"_s, u"-2,5"_s}));
     // Every text that is no number counts as 0; equal keys keep their order.
     EXPECT_EQ(sorted(Mode::NumericAscending),
@@ -181,21 +185,87 @@ TEST_F(CellStoreTest, SortsBySeveralColumnsLeftToRightAndMatchesAPlainStableSort
     store.setText(3, 1, QStringLiteral("-1"));
     store.sort(0, 1, Mode::TextDescending);
 
-    // The same order by a plain stable sort on whole folded texts.
+    // The same order by a plain stable sort on whole texts, compared by the collator.
     std::vector<int> expected(rows.size());
     std::iota(expected.begin(), expected.end(), 0);
     auto key = [&](int r, int c) {
-        return (r == 3 && c == 1 ? QStringLiteral("-1")
-                                 : rows[std::size_t(r)][std::size_t(c)].toDisplayString())
-            .toCaseFolded();
+        return r == 3 && c == 1 ? QStringLiteral("-1")
+                                : rows[std::size_t(r)][std::size_t(c)].toDisplayString();
     };
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
     std::stable_sort(expected.begin(), expected.end(), [&](int a, int b) {
-        const int c0 = key(a, 0).compare(key(b, 0));
+        const int c0 = collator.compare(key(a, 0), key(b, 0));
         if (c0 != 0) return c0 > 0;
-        return key(a, 1).compare(key(b, 1)) > 0;
+        return collator.compare(key(a, 1), key(b, 1)) > 0;
     });
     for (std::size_t i = 0; i < expected.size(); ++i) {
         ASSERT_EQ(store.sourceRow(int(i)), expected[i]) << "at " << i;
+    }
+}
+
+TEST_F(CellStoreTest, TextsSortAsASpanishReaderOrdersWords) {
+    QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Argentina));
+    const QStringList names{u"Zapata"_s,  u"Ñandú"_s,  u"Núñez"_s,  u"Pérez"_s, u"Nora"_s,
+                            u"Álvarez"_s, u"Íñigo"_s,  u"Ibáñez"_s, u"Oso"_s,   u"ñu"_s,
+                            u"Ñoño"_s,    u"Peña"_s,   u"Pena"_s,   u"Perez"_s, u"Penz"_s,
+                            u"Alvarez"_s, u"ALVAREZ"_s};
+    CellStore store;
+    store.load(texts(names));
+    store.sort(0, 0, Mode::TextAscending);
+    // Accents and case do not split letters apart (an accent decides only between otherwise
+    // equal words, case never); Ñ is a letter of its own, after N.
+    EXPECT_EQ(column(store, 0),
+              (QStringList{u"Alvarez"_s, u"ALVAREZ"_s, u"Álvarez"_s, u"Ibáñez"_s, u"Íñigo"_s,
+                           u"Nora"_s, u"Núñez"_s, u"Ñandú"_s, u"Ñoño"_s, u"ñu"_s, u"Oso"_s,
+                           u"Pena"_s, u"Penz"_s, u"Peña"_s, u"Perez"_s, u"Pérez"_s, u"Zapata"_s}));
+    store.sort(0, 0, Mode::GenericDescending);
+    EXPECT_EQ(store.text(0, 0), u"Zapata"_s);
+    // These names go by their quick keys, not one collator call per comparison.
+    EXPECT_TRUE(TextOrder().keysInUse());
+    EXPECT_EQ(store.text(7, 0), u"ñu"_s);
+    EXPECT_EQ(store.text(9, 0), u"Ñandú"_s);
+    EXPECT_EQ(store.text(10, 0), u"Núñez"_s);
+}
+
+TEST_F(CellStoreTest, TextSortsAgreeWithTheCollatorWhateverTheCharacters) {
+    QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Argentina));
+    // Letters the quick keys cover and letters only the collator knows (ß, æ, ø, Greek, a
+    // combining accent, a character beyond the first plane), mixed in the same texts.
+    const QString alphabet =
+        u"aAáÁbBnNñÑoOeéEÉuüÜ zZ-.,'09çÇßæÆøØΩωłŁ€\u0301\t"_s + QString::fromUcs4(U"\U0001F600");
+    std::mt19937 random(11);
+    QStringList cells;
+    for (int i = 0; i < 3000; ++i) {
+        QString text;
+        const int length = int(random() % 6);
+        for (int k = 0; k < length; ++k) {
+            const qsizetype at = qsizetype(random() % std::uint32_t(alphabet.size()));
+            // Never half a surrogate pair.
+            if (alphabet[at].isHighSurrogate() || alphabet[at].isLowSurrogate())
+                text += QString::fromUcs4(U"\U0001F600");
+            else
+                text += alphabet[at];
+        }
+        cells << text;
+    }
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    for (const Mode mode : {Mode::TextAscending, Mode::TextDescending}) {
+        CellStore store;
+        store.load(texts(cells));
+        store.sort(0, 0, mode);
+        const int sign = mode == Mode::TextAscending ? 1 : -1;
+        for (int r = 1; r < store.rowCount(); ++r) {
+            const int c = sign * collator.compare(store.text(r - 1, 0), store.text(r, 0));
+            ASSERT_LE(c, 0) << "rows " << r - 1 << " and " << r << ": "
+                            << store.text(r - 1, 0).toStdString() << " / "
+                            << store.text(r, 0).toStdString();
+            // Equal texts keep the order they had.
+            if (c == 0) {
+                ASSERT_LT(store.sourceRow(r - 1), store.sourceRow(r));
+            }
+        }
     }
 }
 

@@ -13,7 +13,10 @@
 #include <QLocale>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <clocale>
+#include <cstdio>
 #include <gtest/gtest.h>
+#include <string>
 
 using namespace Qt::StringLiterals;
 
@@ -96,15 +99,15 @@ ExcelExport::Options withLimit(long rowsPerSheet) {
 
 } // namespace
 
-TEST(ExportExcel, WritesTitleFramedNamesAndTypedRecordsFromTheCurrentRecord) {
+TEST(ExportExcel, WritesTitleFramedNamesAndEveryTypedRecordWhateverTheCurrentRecord) {
     Opened t(tableScript);
-    t.rs.MoveNext(); // the export starts at the current record: record 2
+    t.rs.MoveNext(); // the export still starts at the first record
     QTemporaryDir dir;
     const QString path = dir.filePath(u"lista.xls"_s);
 
     const ExcelExport::Result result = ExcelExport::write(path, t.rs, u"CONTACTOS"_s, {});
     EXPECT_TRUE(result.written);
-    EXPECT_EQ(result.records, 3);
+    EXPECT_EQ(result.records, 4);
     EXPECT_EQ(result.sheets, 1);
     EXPECT_EQ(ExcelExport::notice(result), QString());
     EXPECT_EQ(t.rs.Fields(0L).Value().toInt64(), 2) << "the current record moved";
@@ -146,26 +149,87 @@ TEST(ExportExcel, WritesTitleFramedNamesAndTypedRecordsFromTheCurrentRecord) {
         EXPECT_EQ(c[u"t"_s].toString(), type) << ref.toStdString();
         EXPECT_EQ(c[u"v"_s], value) << ref.toStdString();
     };
+    expectCell(u"A6"_s, u"n"_s, 1);
+    expectCell(u"B6"_s, u"s"_s, u"Primero"_s);
     // Record 2: a text that reads like a formula stays a text; a date with its time.
-    expectCell(u"A6"_s, u"n"_s, 2);
-    expectCell(u"B6"_s, u"s"_s, u"Ana Peña"_s);
-    expectCell(u"C6"_s, u"n"_s, -20.25);
-    expectCell(u"D6"_s, u"d"_s, u"2024-03-15T10:30:00"_s);
-    EXPECT_EQ(cell(sheets, 0, u"D6"_s)[u"fmt"_s].toString(), u"dd/mm/yyyy hh:mm:ss"_s);
-    expectCell(u"E6"_s, u"b"_s, false);
-    expectCell(u"F6"_s, u"s"_s, u"=SUM(A1:A2)"_s);
-    EXPECT_EQ(cell(sheets, 0, u"F6"_s)[u"dt"_s].toString(), u"s"_s);
+    expectCell(u"A7"_s, u"n"_s, 2);
+    expectCell(u"B7"_s, u"s"_s, u"Ana Peña"_s);
+    expectCell(u"C7"_s, u"n"_s, -20.25);
+    expectCell(u"D7"_s, u"d"_s, u"2024-03-15T10:30:00"_s);
+    EXPECT_EQ(cell(sheets, 0, u"D7"_s)[u"fmt"_s].toString(), u"dd/mm/yyyy hh:mm:ss"_s);
+    expectCell(u"E7"_s, u"b"_s, false);
+    expectCell(u"F7"_s, u"s"_s, u"=SUM(A1:A2)"_s);
+    EXPECT_EQ(cell(sheets, 0, u"F7"_s)[u"dt"_s].toString(), u"s"_s);
     // Record 3: Null fields are empty cells.
-    expectCell(u"A7"_s, u"n"_s, 3);
-    for (const QString& ref : {u"B7"_s, u"C7"_s, u"D7"_s, u"E7"_s, u"F7"_s})
+    expectCell(u"A8"_s, u"n"_s, 3);
+    for (const QString& ref : {u"B8"_s, u"C8"_s, u"D8"_s, u"E8"_s, u"F8"_s})
         EXPECT_TRUE(cell(sheets, 0, ref).isEmpty()) << ref.toStdString();
     // Record 4: a text of digits stays a text, blanks kept; a date without time.
-    expectCell(u"B8"_s, u"s"_s, u"007"_s);
-    expectCell(u"C8"_s, u"n"_s, 1234567);
-    expectCell(u"D8"_s, u"d"_s, u"1999-12-31T23:59:59"_s);
-    expectCell(u"E8"_s, u"b"_s, true);
-    expectCell(u"F8"_s, u"s"_s, u"  con blancos "_s);
-    EXPECT_TRUE(cell(sheets, 0, u"A9"_s).isEmpty());
+    expectCell(u"B9"_s, u"s"_s, u"007"_s);
+    expectCell(u"C9"_s, u"n"_s, 1234567);
+    expectCell(u"D9"_s, u"d"_s, u"1999-12-31T23:59:59"_s);
+    expectCell(u"E9"_s, u"b"_s, true);
+    expectCell(u"F9"_s, u"s"_s, u"  con blancos "_s);
+    EXPECT_TRUE(cell(sheets, 0, u"A10"_s).isEmpty());
+}
+
+// The C library's numbers under another locale for the life of the object.
+class NumericLocale {
+public:
+    explicit NumericLocale(const char* name) : previous_(std::setlocale(LC_NUMERIC, nullptr)) {
+        set_ = std::setlocale(LC_NUMERIC, name) != nullptr;
+    }
+    ~NumericLocale() { std::setlocale(LC_NUMERIC, previous_.c_str()); }
+    NumericLocale(const NumericLocale&) = delete;
+    NumericLocale& operator=(const NumericLocale&) = delete;
+    bool set() const { return set_; }
+
+private:
+    std::string previous_;
+    bool set_ = false;
+};
+
+TEST(ExportExcel, NumbersKeepTheirPointWhateverTheProcessLocale) {
+    Opened t(u"CREATE TABLE T (id INTEGER PRIMARY KEY, importe DOUBLE, saldo money, "
+             "alta DATETIME, dia DATE);"
+             "INSERT INTO T VALUES (1, 1234.5, -0.25, '2024-03-15 10:30:00', '2024-03-15');"
+             "INSERT INTO T VALUES (2, 0.001, 99999.99, '1999-12-31 23:59:59', '2000-02-29');"_s);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"coma.xlsx"_s);
+    {
+        // A program that left LC_NUMERIC to the operator's locale: the writer must guard itself.
+        const NumericLocale comma("es_AR.UTF-8");
+        ASSERT_TRUE(comma.set()) << "the es_AR.UTF-8 locale is missing (scripts/setup makes it)";
+        char probe[16];
+        std::snprintf(probe, sizeof probe, "%.1f", 0.5);
+        ASSERT_STREQ(probe, "0,5") << "the C library does not write a decimal comma here";
+        ASSERT_TRUE(ExcelExport::write(path, t.rs, u"CONTACTOS"_s, {}).written);
+        std::snprintf(probe, sizeof probe, "%.1f", 0.5);
+        EXPECT_STREQ(probe, "0,5") << "the writer changed the process's locale";
+    }
+    // No number of the package's XML parts is written with a comma (a strict reader refuses
+    // the whole file for one), and openpyxl reads every value back.
+    QProcess python;
+    python.start(u"/usr/bin/python3"_s,
+                 {u"-c"_s,
+                  u"import re, sys, zipfile\n"
+                  "z = zipfile.ZipFile(sys.argv[1])\n"
+                  "bad = [(n, m) for n in z.namelist() if n.endswith('.xml')\n"
+                  "       for m in re.findall(r'[>\"]-?[0-9]+,[0-9]+[<\"]', z.read(n).decode())]\n"
+                  "print(bad)\n"_s,
+                  path});
+    ASSERT_TRUE(python.waitForFinished(30000));
+    EXPECT_EQ(QString::fromUtf8(python.readAllStandardOutput().trimmed()), u"[]"_s);
+    const QJsonArray sheets = readWorkbook(path);
+    ASSERT_EQ(sheets.size(), 1);
+    EXPECT_EQ(cell(sheets, 0, u"B6"_s)[u"v"_s].toDouble(), 1234.5);
+    EXPECT_EQ(cell(sheets, 0, u"C6"_s)[u"v"_s].toDouble(), -0.25);
+    EXPECT_EQ(cell(sheets, 0, u"D6"_s)[u"v"_s].toString(), u"2024-03-15T10:30:00"_s);
+    EXPECT_EQ(cell(sheets, 0, u"E6"_s)[u"v"_s].toString(), u"2024-03-15T00:00:00"_s);
+    EXPECT_EQ(cell(sheets, 0, u"B7"_s)[u"v"_s].toDouble(), 0.001);
+    EXPECT_EQ(cell(sheets, 0, u"C7"_s)[u"v"_s].toDouble(), 99999.99);
+    EXPECT_EQ(cell(sheets, 0, u"D7"_s)[u"v"_s].toString(), u"1999-12-31T23:59:59"_s);
+    EXPECT_EQ(cell(sheets, 0, u"E7"_s)[u"v"_s].toString(), u"2000-02-29T00:00:00"_s);
 }
 
 TEST(ExportExcel, DateWithoutTimeAndControlCharacters) {

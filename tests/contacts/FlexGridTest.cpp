@@ -191,7 +191,7 @@ TEST_F(FlexGridTest, SortReordersTheDataRowsByTheSelectedColumns) {
     EXPECT_EQ(column(0), original);
     const std::vector<std::pair<int, QStringList>> expected{
         {1, {u"texto"_s, u"-1,5"_s, u"9"_s, u"10"_s, u"A"_s, u"a"_s, u"b"_s}},
-        {2, {u"texto"_s, u"b"_s, u"a"_s, u"A"_s, u"10"_s, u"9"_s, u"-1,5"_s}},
+        {2, {u"texto"_s, u"b"_s, u"A"_s, u"a"_s, u"10"_s, u"9"_s, u"-1,5"_s}},
         {3, {u"texto"_s, u"-1,5"_s, u"b"_s, u"A"_s, u"a"_s, u"9"_s, u"10"_s}},
         {4, {u"texto"_s, u"10"_s, u"9"_s, u"b"_s, u"A"_s, u"a"_s, u"-1,5"_s}},
         {5, {u"texto"_s, u"-1,5"_s, u"10"_s, u"9"_s, u"A"_s, u"a"_s, u"b"_s}},

@@ -143,6 +143,23 @@ TEST_F(GridEditing, DeleteAsksFirstAndReloads) {
     EXPECT_EQ(boxes[0].text, QStringLiteral("Realmente desea Eliminar este Registro"));
     EXPECT_EQ(boxes[0].title, QStringLiteral("Elimar Registro!!!"));
     EXPECT_EQ(boxes[0].buttons, Prompt::Buttons::OkCancel);
+    // A stray Enter answers "Cancelar": the deletion cannot be undone.
+    EXPECT_EQ(boxes[0].defaultButton, Prompt::Default::Second);
+
+    // A deletion the database refuses says so first, and keeps the record.
+    db->exec(QStringLiteral("CREATE TRIGGER sin_bajas BEFORE DELETE ON MA_contactos"
+                            " BEGIN SELECT RAISE(ABORT, 'no se borra'); END;"));
+    operatorAnswers.message(Prompt::Ok).reportError(Prompt::Abort);
+    click(4, 1);
+    QTest::keyClick(&g, Qt::Key_Delete);
+    const auto refused = operatorAnswers.recordsOf(ScriptedPrompts::Kind::ReportError);
+    ASSERT_EQ(refused.size(), 1u);
+    EXPECT_TRUE(refused[0].text.startsWith(
+        QStringLiteral("No se pudo eliminar el registro de id %1.\n").arg(g.TextMatrix(4, 0))))
+        << refused[0].text.toStdString();
+    EXPECT_TRUE(refused[0].text.contains(QStringLiteral("no se borra")));
+    EXPECT_EQ(stored(QStringLiteral("SELECT count(*) FROM MA_contactos")), QStringLiteral("11"));
+    db->exec(QStringLiteral("DROP TRIGGER sin_bajas"));
 
     // Under a filter the reload shows only the filtered rows.
     w->Toolbar2_ButtonClick(QStringLiteral("Filtro"));
@@ -242,7 +259,13 @@ TEST_F(GridEditing, ARefusedRowNeverTrapsTheOperator) {
     moveAway(7);
     click(2, 2);
     click(9, 1);
-    EXPECT_EQ(operatorAnswers.recordsOf(ScriptedPrompts::Kind::ReportError).size(), 1u);
+    const auto errors = operatorAnswers.recordsOf(ScriptedPrompts::Kind::ReportError);
+    ASSERT_EQ(errors.size(), 1u);
+    // What failed, in Spanish, before the database's own text.
+    EXPECT_TRUE(errors[0].text.startsWith(
+        QStringLiteral("No se pudo grabar la fila 2 en la base de datos.\n")))
+        << errors[0].text.toStdString();
+    EXPECT_TRUE(errors[0].text.contains(QStringLiteral("saldo negativo")));
     // An edit in another row tries the row first; the operator goes back to it.
     operatorAnswers.reportError(Prompt::Abort).message(Prompt::Yes);
     QTest::keyClicks(&g, QStringLiteral("x"));

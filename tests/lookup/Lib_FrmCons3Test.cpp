@@ -266,6 +266,7 @@ TEST_F(ListaLookup, NewSearchNarrowsAndNuevaBusquedaReturns) {
     mostrar(op, *f, [&](Lib_FrmCons3& v) {
         EXPECT_EQ(v.ListView1()->topLevelItemCount(), 9);
         v.CmbSearch(0)->setEditText(QStringLiteral("ab*c"));
+        op.message(Prompt::Ok); // nothing found
         QTest::keyClick(v.CmbSearch(0), Qt::Key_F5);
         const QString buscada =
             u' ' + sql.left(sql.indexOf(QStringLiteral("ORDER BY"))) +
@@ -273,8 +274,14 @@ TEST_F(ListaLookup, NewSearchNarrowsAndNuevaBusquedaReturns) {
         EXPECT_EQ(v.SentenciaActual(), u' ' + buscada);
         EXPECT_EQ(v.SQL, u' ' + buscada);
         EXPECT_EQ(v.ClausulaOrden(), QStringLiteral("ORDER BY DESCRIPCION"));
-        EXPECT_EQ(v.CmbSearch(0)->currentText(), QString());
+        // The box shows what was searched, its wildcard as the statement took it.
+        EXPECT_EQ(v.CmbSearch(0)->currentText(), QStringLiteral("ab%c"));
         EXPECT_EQ(v.ListView1()->topLevelItemCount(), 0);
+        const auto told = op.recordsOf(ScriptedPrompts::Kind::Message);
+        ASSERT_EQ(told.size(), 1u);
+        EXPECT_EQ(
+            told[0].text,
+            QStringLiteral("La búsqueda de \"ab%c\" en DESCRIPCION no encontró ninguna fila."));
 
         QTest::mouseClick(v.CmdNueva(), Qt::LeftButton);
         EXPECT_EQ(v.ListView1()->topLevelItemCount(), 9);
@@ -282,9 +289,12 @@ TEST_F(ListaLookup, NewSearchNarrowsAndNuevaBusquedaReturns) {
         QTest::keyClick(v.CmbSearch(0), Qt::Key_F5);
         EXPECT_EQ(columna(v, 0), (QStringList{QStringLiteral("Tornillo hexagonal 1/4\""),
                                               QStringLiteral("Tuerca mariposa")}));
+        EXPECT_EQ(v.CmbSearch(0)->currentText(), QStringLiteral("t%o"));
+        EXPECT_EQ(op.recordsOf(ScriptedPrompts::Kind::Message).size(), 1u) << "rows were found";
         // A quote typed into the box is searched for, not taken as the end of the text.
         v.CfgUsaConsultaLIKE = true;
         v.CmbSearch(0)->setEditText(QStringLiteral("d'a"));
+        op.message(Prompt::Ok);
         QTest::keyClick(v.CmbSearch(0), Qt::Key_F5);
         EXPECT_TRUE(
             v.SQL.endsWith(QStringLiteral(" and DESCRIPCION like '%d''a%' ORDER BY DESCRIPCION")));

@@ -53,8 +53,8 @@ public:
     OperatorWhoActsFirst& operator=(const OperatorWhoActsFirst&) = delete;
 
     int message(const QString& text, const QString& title, Prompt::Buttons buttons,
-                Prompt::Icon icon) override {
-        return script_.message(text, title, buttons, icon);
+                Prompt::Icon icon, Prompt::Default defaultButton) override {
+        return script_.message(text, title, buttons, icon, defaultButton);
     }
     QString input(const QString& prompt, const QString& title, const QString& proposed) override {
         return script_.input(prompt, title, proposed);

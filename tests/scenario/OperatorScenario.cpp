@@ -246,6 +246,22 @@ void OperatorScenario::editCell(const QString& text) {
     key(u"Return"_s);
 }
 
+QRect OperatorScenario::placement(const QString& window) {
+    const std::optional<QString> shell =
+        run(tool(u"xdotool"_s),
+            {u"getwindowgeometry"_s, u"--shell"_s, window.isEmpty() ? mainWindow_ : window});
+    if (!shell) return {};
+    QRect r;
+    for (const QString& line : shell->split(u'\n')) {
+        const int value = line.section(u'=', 1).toInt();
+        if (line.startsWith(u"X="_s)) r.moveLeft(value);
+        if (line.startsWith(u"Y="_s)) r.moveTop(value);
+        if (line.startsWith(u"WIDTH="_s)) r.setWidth(value);
+        if (line.startsWith(u"HEIGHT="_s)) r.setHeight(value);
+    }
+    return r;
+}
+
 void OperatorScenario::growWindow(int dx, int dy) {
     const std::optional<QString> geometry =
         run(tool(u"xdotool"_s), {u"getwindowgeometry"_s, u"--shell"_s, mainWindow_});

@@ -85,6 +85,8 @@ protected:
     void editCell(const QString& text);
     // Makes the main window larger (or smaller) as the operator does, by pixels.
     void growWindow(int dx, int dy);
+    // Where a window's client area lies on the screen (the main window's by default).
+    QRect placement(const QString& window = {});
     // Clicks (count 2: double-clicks) at a point of the main window's client area.
     void click(QPoint at, int count = 1);
 

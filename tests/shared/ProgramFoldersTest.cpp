@@ -38,6 +38,8 @@ TEST(ProgramFolders, AWritableFolderKeepsEveryFileBesideTheProgram) {
         EXPECT_EQ(f.dataFolder(), exe);
         EXPECT_EQ(f.resourceFolder(), exe);
         EXPECT_EQ(f.configFolder(QStringLiteral("CN000pr.INI")), exe);
+        // What is the operator's own stays in the operator's folder, even beside a build.
+        EXPECT_EQ(f.operatorFolder(), roots.configFolders()[0] + QStringLiteral("/contactos"));
     }
 }
 
@@ -62,6 +64,7 @@ TEST(ProgramFolders, AnInstallationTreeUsesTheOperatorsFoldersWhoeverRunsIt) {
     QDir().mkpath(user);
     touch(user + u'/' + ini);
     EXPECT_EQ(f.configFolder(ini), user) << "the operator's INI comes before the system's";
+    EXPECT_EQ(f.operatorFolder(), user);
 }
 
 TEST(ProgramFolders, AReadOnlyFolderOutsideAnInstallationTreeWritesInTheOperatorsFolders) {

@@ -67,8 +67,8 @@ std::optional<ScriptedPrompts::Step> ScriptedPrompts::next(Kind kind, const QStr
 }
 
 int ScriptedPrompts::message(const QString& text, const QString& title, Prompt::Buttons buttons,
-                             Prompt::Icon icon) {
-    records_.push_back({Kind::Message, text, title, buttons, icon, 0});
+                             Prompt::Icon icon, Prompt::Default defaultButton) {
+    records_.push_back({Kind::Message, text, title, buttons, icon, 0, defaultButton});
     const auto s = next(Kind::Message, text);
     if (!s) return buttons == Prompt::Buttons::AbortRetryIgnore ? Prompt::Abort
                   : buttons == Prompt::Buttons::YesNo          ? Prompt::No

@@ -23,6 +23,7 @@ public:
         Prompt::Buttons buttons = Prompt::Buttons::Ok;
         Prompt::Icon icon = Prompt::Icon::None;
         long number = 0; // error number for ReportError
+        Prompt::Default defaultButton = Prompt::Default::First;
     };
 
     ScriptedPrompts();
@@ -49,7 +50,8 @@ public:
     // True when every scripted answer was used.
     bool exhausted() const { return script_.empty(); }
 
-    int message(const QString& text, const QString& title, Prompt::Buttons buttons, Prompt::Icon icon) override;
+    int message(const QString& text, const QString& title, Prompt::Buttons buttons,
+                Prompt::Icon icon, Prompt::Default defaultButton = Prompt::Default::First) override;
     QString input(const QString& prompt, const QString& title, const QString& proposed) override;
     std::optional<QString> saveFile(const Prompt::SaveDialog& dialog) override;
     int reportError(const RuntimeError& error, const QString& label) override;
