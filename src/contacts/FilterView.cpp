@@ -4,6 +4,7 @@
 #include "FilterText.h"
 #include "data/DB_Dll.h"
 #include "data/SqlHelpers.h"
+#include "data/ado/AdoTypes.h"
 #include "shared/Procedure.h"
 #include "shared/Prompts.h"
 #include "shared/Twips.h"
@@ -224,8 +225,12 @@ void FilterView::reloadAndClose(const std::function<void()>& reload, const QStri
         reload();
         QApplication::processEvents();
     } catch (const RuntimeError& e) {
-        // The database's own text is often English: the first line says what failed.
-        prompts().message(what + QStringLiteral("\n\n") + e.description(), QString(),
+        // The database's own text is often English: the first line says what failed. A lost
+        // connection is no rejection of the statement, and its own message says so in Spanish.
+        const QString first = e.number() == ado::adErrInvalidConnection
+                                  ? what.left(what.indexOf(u':')) + u'.'
+                                  : what;
+        prompts().message(first + QStringLiteral("\n\n") + e.description(), QString(),
                           Prompt::Buttons::Ok, Prompt::Icon::None);
         return;
     }

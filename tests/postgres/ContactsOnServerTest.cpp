@@ -145,7 +145,8 @@ TEST_F(ContactsOnServer, TwoOperatorsOnTheSameRows) {
     const auto errors = operatorAnswers.recordsOf(ScriptedPrompts::Kind::ReportError);
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0].text,
-              QStringLiteral("El registro 9 ya no está en la base de datos: otro operador lo "
+              QStringLiteral("No se pudo grabar la fila 9 en la base de datos.\n"
+                             "El registro 9 ya no está en la base de datos: otro operador lo "
                              "eliminó. Lo que escribió sigue en la grilla."));
     EXPECT_EQ(grid().TextMatrix(9, 1), QStringLiteral("Gaby"));
     EXPECT_EQ(w->state.gFilaPendiente, 9);
