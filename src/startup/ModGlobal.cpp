@@ -101,7 +101,7 @@ namespace {
 
 // A PostgreSQL server on the command line: "PG:host[:port]" ("PostgreSQL:" also; "PG" alone is
 // this machine's default port). Gives the server text after the prefix, port included, and
-// nothing for any other server specification.
+// nothing for any other server entry.
 std::optional<QString> postgresServer(const QString& server) {
     for (const QString& prefix : {QStringLiteral("PG"), QStringLiteral("POSTGRESQL")}) {
         if (server.compare(prefix, Qt::CaseInsensitive) == 0) return QString();

@@ -1,5 +1,5 @@
-// The suite's shared components on a PostgreSQL server: the start-up with a PG server
-// specification, the administrator mark, configuration values, value lookups, schema helpers and
+// The suite's shared components on a PostgreSQL server: the start-up with a "PG:" server
+// entry, the administrator mark, configuration values, value lookups, schema helpers and
 // the lookup dialogs' statements.
 #include "PostgresEnvironment.h"
 #include "QtPrinters.h"
