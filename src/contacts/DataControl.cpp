@@ -3,6 +3,7 @@
 #include "RecordsetGridSource.h"
 #include "data/ado/Connection.h"
 #include "data/ado/FetchProgress.h"
+#include "data/ado/RowStore.h"
 
 #include <QApplication>
 
@@ -41,6 +42,22 @@ void DataControl::Refresh() {
     }
     recordset_ = std::move(next);
     Q_EMIT refreshed();
+    Q_EMIT rowsRead(RowsRead());
+    Q_EMIT loadEnded(true);
+}
+
+bool DataControl::Loading() const {
+    return false;
+}
+
+bool DataControl::FinishLoad() {
+    return true;
+}
+
+void DataControl::StopLoad() {}
+
+long DataControl::RowsRead() const {
+    return recordset_->State() == ado::adStateOpen ? long(recordset_->rows()->rowCount()) : 0;
 }
 
 std::shared_ptr<const GridSource> DataControl::gridSource() const {

@@ -27,10 +27,25 @@ public:
     long CommandType() const { return commandType_; }
     void setCommandType(long type) { commandType_ = type; }
 
-    // Reloads from the record source, with the busy cursor and the window kept painted. A
-    // table-type source that holds a complete SELECT statement (the filter's) runs as the
-    // statement it is.
+    // Runs the record source anew (a load already going on is stopped first) and reads its first
+    // block of rows: `refreshed` tells that the recordset was replaced, with those rows in it.
+    // The rest of the rows come while the event loop runs, in steps short enough to keep the
+    // window answering, each told by `rowsRead`; `loadEnded` tells the end. A table-type source
+    // that holds a complete SELECT statement (the filter's) runs as the statement it is.
     void Refresh();
+    // True while rows are still being read.
+    bool Loading() const;
+    // Reads the rest of the rows now, with the busy cursor and the window kept painted; false when
+    // they could not all be read (the load was stopped by a failure, already told).
+    bool FinishLoad();
+    // Stops the load: the rows read so far stay in the recordset (`loadEnded(false)`).
+    void StopLoad();
+    // Rows read so far (the recordset's records as read from the database).
+    long RowsRead() const;
+    // Rows the first block holds, and the longest a later step reads for before it lets the
+    // window answer again.
+    void setFirstBlock(long rows) { firstBlock_ = rows; }
+    void setStepMilliseconds(int ms) { stepMs_ = ms; }
     // The current recordset (closed until the first Refresh).
     ado::Recordset& Recordset() { return *recordset_; }
     // The recordset's rows as the grid shows them.
@@ -39,6 +54,10 @@ public:
 Q_SIGNALS:
     // The recordset was replaced by a Refresh.
     void refreshed();
+    // More rows were read: the recordset holds `rows` rows now.
+    void rowsRead(long rows);
+    // The load ended: with every row (`complete`), or stopped by the operator or by a failure.
+    void loadEnded(bool complete);
 
 private:
     QString connectionString_;
@@ -47,4 +66,6 @@ private:
     std::unique_ptr<ado::Connection> connection_;
     QString openedWith_;
     std::unique_ptr<ado::Recordset> recordset_;
+    long firstBlock_ = 2000;
+    int stepMs_ = 40;
 };
