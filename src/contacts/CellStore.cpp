@@ -135,7 +135,16 @@ void CellStore::load(std::shared_ptr<const GridSource> source) {
     order_.shrink_to_fit();
     order_.resize(std::size_t(sourceRows_));
     std::iota(order_.begin(), order_.end(), std::uint32_t(0));
-    nextBlankId_ = std::uint32_t(sourceRows_);
+    nextBlankId_ = firstBlankId;
+}
+
+void CellStore::sourceGrew() {
+    const int rows = source_ ? std::max(0, source_->rowCount()) : 0;
+    if (rows <= sourceRows_) return;
+    const std::size_t had = order_.size();
+    order_.resize(had + std::size_t(rows - sourceRows_));
+    std::iota(order_.begin() + std::ptrdiff_t(had), order_.end(), std::uint32_t(sourceRows_));
+    sourceRows_ = rows;
 }
 
 const QString* CellStore::written(std::uint32_t id, int column) const {

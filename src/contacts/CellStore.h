@@ -35,8 +35,13 @@ public:
     // header; written texts and blank rows are dropped. nullptr gives no rows and no columns.
     void load(std::shared_ptr<const GridSource> source);
     const std::shared_ptr<const GridSource>& source() const { return source_; }
+    // The source holds more rows than at the load (a load still going on): they come after every
+    // row there is, so no row shown changes its number.
+    void sourceGrew();
 
     int rowCount() const { return int(order_.size()); }
+    // Rows of the source shown (all that it held at the load, or since it last grew).
+    int sourceRowCount() const { return sourceRows_; }
     int columnCount() const { return columns_; }
 
     // Header text of a column (a field name unless written).
@@ -83,6 +88,8 @@ private:
         return id < std::uint32_t(sourceRows_) && column < sourceColumns_;
     }
     std::uint32_t newBlankId();
+    // Blank rows count from here, beyond any source row, so a source that grows never meets them.
+    static constexpr std::uint32_t firstBlankId = 0x80000000u;
     struct SortKeys;
     void buildKeys(SortKeys& keys, int column, SortMode mode, const TextOrder* order) const;
 
@@ -91,7 +98,7 @@ private:
     int sourceColumns_ = 0; // source columns still shown (fewer after columns are dropped)
     int columns_ = 0;
     std::vector<QString> headers_;
-    // Display order: row ids below sourceRows_ are source rows, the others blank rows.
+    // Display order: row ids below sourceRows_ are source rows, from firstBlankId blank rows.
     std::vector<std::uint32_t> order_;
     std::uint32_t nextBlankId_ = 0;
     std::unordered_map<std::uint64_t, QString> overlay_;

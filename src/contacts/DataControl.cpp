@@ -5,17 +5,38 @@
 #include "data/ado/FetchProgress.h"
 #include "data/ado/RowStore.h"
 
+#include "shared/Prompts.h"
+
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+
+namespace {
+
+// Rows read between two looks at the clock.
+constexpr long rowsBetweenLooks = 1024;
+
+} // namespace
 
 DataControl::DataControl(QObject* parent)
-    : QObject(parent), recordset_(std::make_unique<ado::Recordset>()) {}
+    : QObject(parent), recordset_(std::make_unique<ado::Recordset>()), stepper_(new QTimer(this)) {
+    // Each step runs once the window has answered whatever is waiting: input, paints.
+    stepper_->setSingleShot(true);
+    stepper_->setInterval(0);
+    connect(stepper_, &QTimer::timeout, this, &DataControl::step);
+}
 
 DataControl::~DataControl() = default;
 
-void DataControl::setConnectionString(const QString& text) { connectionString_ = text; }
+void DataControl::setConnectionString(const QString& text) {
+    connectionString_ = text;
+}
 
 void DataControl::Refresh() {
-    if (!connection_ || openedWith_ != connectionString_ || connection_->State() != ado::adStateOpen) {
+    StopLoad();
+    Q_EMIT loadStarted();
+    if (!connection_ || openedWith_ != connectionString_ ||
+        connection_->State() != ado::adStateOpen) {
         auto connection = std::make_unique<ado::Connection>();
         connection->setCursorLocation(ado::adUseClient);
         connection->Open(connectionString_);
@@ -27,8 +48,10 @@ void DataControl::Refresh() {
                            source.startsWith(QStringLiteral("SELECT\t"), Qt::CaseInsensitive);
     const long options = statement ? ado::adCmdText : commandType_;
     auto next = std::make_unique<ado::Recordset>();
+    std::unique_ptr<ado::RecordFeed> feed;
     {
-        // A long load keeps the window painted; the operator's input waits until it is done.
+        // Where every row comes at once (servers that read no other statement meanwhile), a long
+        // load keeps the window painted; the operator's input waits until it is done.
         struct Repaint {
             ado::FetchProgress previous = ado::setFetchProgress(
                 [](long) { QApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
@@ -38,29 +61,111 @@ void DataControl::Refresh() {
                 QApplication::restoreOverrideCursor();
             }
         } repaint;
-        next->Open(recordSource_, *connection_, ado::adOpenStatic, ado::adLockOptimistic, options);
+        feed = next->OpenPartly(recordSource_, *connection_, ado::adOpenStatic,
+                                ado::adLockOptimistic, options, firstBlock_);
     }
     recordset_ = std::move(next);
+    feed_ = std::move(feed);
+    source_ = recordset_->State() == ado::adStateOpen
+                  ? std::make_shared<RecordsetGridSource>(recordset_->rows())
+                  : nullptr;
     Q_EMIT refreshed();
-    Q_EMIT rowsRead(RowsRead());
-    Q_EMIT loadEnded(true);
+    if (feed_) {
+        stepper_->start();
+    } else {
+        endLoad(true);
+    }
 }
 
-bool DataControl::Loading() const {
-    return false;
+void DataControl::step() {
+    if (!feed_) return;
+    QElapsedTimer clock;
+    clock.start();
+    bool ended = false;
+    try {
+        do {
+            ended = feed_->read(rowsBetweenLooks);
+        } while (!ended && clock.elapsed() < stepMs_);
+    } catch (const RuntimeError& e) {
+        readFailed(e);
+        return;
+    }
+    if (ended) {
+        endLoad(true);
+    } else {
+        showRowsRead();
+        stepper_->start();
+    }
 }
 
 bool DataControl::FinishLoad() {
+    if (!feed_) return true;
+    stepper_->stop();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    struct Restore {
+        ~Restore() { QApplication::restoreOverrideCursor(); }
+    } restore;
+    // Between reads, not within one: whatever the window does meanwhile (a paint, a timer) finds
+    // the feed at rest, and may even finish it.
+    while (feed_) {
+        bool ended = false;
+        try {
+            ended = feed_->read(16 * rowsBetweenLooks);
+        } catch (const RuntimeError& e) {
+            readFailed(e);
+            return false;
+        }
+        if (ended) {
+            endLoad(true);
+            break;
+        }
+        showRowsRead();
+        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
     return true;
 }
 
-void DataControl::StopLoad() {}
+void DataControl::StopLoad() {
+    if (!feed_) return;
+    stepper_->stop();
+    feed_->stop();
+    endLoad(false);
+}
+
+void DataControl::endLoad(bool complete) {
+    stepper_->stop();
+    feed_.reset();
+    showRowsRead();
+    Q_EMIT loadEnded(complete);
+}
+
+void DataControl::readFailed(const RuntimeError& failure) {
+    // The rows read stay: they are what the database gave, and the operator may reload.
+    if (feed_) feed_->stop();
+    endLoad(false);
+    prompts().message(
+        QStringLiteral("No se pudo terminar de leer la tabla: se leyeron %L1 filas.\n\n%2\n\n"
+                       "Las filas leídas quedan en la grilla; «Recargar» vuelve a leerla entera.")
+            .arg(RowsRead())
+            .arg(failure.description()),
+        QStringLiteral("Aviso al operador"), Prompt::Buttons::Ok, Prompt::Icon::Exclamation);
+}
+
+bool DataControl::Loading() const {
+    return feed_ != nullptr;
+}
 
 long DataControl::RowsRead() const {
-    return recordset_->State() == ado::adStateOpen ? long(recordset_->rows()->rowCount()) : 0;
+    return source_ ? source_->rowCount() : 0;
+}
+
+void DataControl::showRowsRead() {
+    if (!source_) return;
+    // Records a write adds later are the grid's own rows, not the source's: only the load's count.
+    source_->setRowCount(int(recordset_->rows()->rowCount()));
+    Q_EMIT rowsRead(RowsRead());
 }
 
 std::shared_ptr<const GridSource> DataControl::gridSource() const {
-    if (recordset_->State() != ado::adStateOpen) return {};
-    return std::make_shared<RecordsetGridSource>(recordset_->rows());
+    return source_;
 }

@@ -2,6 +2,8 @@
 
 #include "data/ado/Recordset.h"
 
+#include "shared/RuntimeError.h"
+
 #include <QObject>
 #include <QString>
 #include <memory>
@@ -10,6 +12,11 @@ namespace ado {
 class Connection;
 }
 class GridSource;
+class RecordsetGridSource;
+class QTimer;
+namespace ado {
+class RecordFeed;
+}
 
 // The window's data control `data1`: a connection string, a record source and its command type;
 // Refresh runs the record source on a connection of its own and holds the resulting recordset,
@@ -48,10 +55,13 @@ public:
     void setStepMilliseconds(int ms) { stepMs_ = ms; }
     // The current recordset (closed until the first Refresh).
     ado::Recordset& Recordset() { return *recordset_; }
-    // The recordset's rows as the grid shows them.
+    // The recordset's rows as the grid shows them: the rows read so far, growing with each step
+    // of the load (the same source until the next Refresh).
     std::shared_ptr<const GridSource> gridSource() const;
 
 Q_SIGNALS:
+    // A Refresh begins (before the statement runs).
+    void loadStarted();
     // The recordset was replaced by a Refresh.
     void refreshed();
     // More rows were read: the recordset holds `rows` rows now.
@@ -65,7 +75,16 @@ private:
     long commandType_ = 8;
     std::unique_ptr<ado::Connection> connection_;
     QString openedWith_;
+    void step();
+    void showRowsRead();
+    void endLoad(bool complete);
+    void readFailed(const RuntimeError& failure);
+
     std::unique_ptr<ado::Recordset> recordset_;
+    std::shared_ptr<RecordsetGridSource> source_;
+    // Goes before the recordset and the connection: its statement is open on that connection.
+    std::unique_ptr<ado::RecordFeed> feed_;
+    QTimer* stepper_;
     long firstBlock_ = 2000;
     int stepMs_ = 40;
 };

@@ -113,6 +113,10 @@ void FlexGrid::load(std::shared_ptr<const GridSource> source) {
     cellsChanged();
 }
 
+void FlexGrid::sourceGrew() {
+    model_->sourceGrew();
+}
+
 QString FlexGrid::Name() const {
     return objectName();
 }

@@ -28,6 +28,9 @@ public:
     // without rows shows one blank row), Cols = columns, header = names. Column widths are kept by
     // position; the current cell goes to (1, 0) and the first data row to the top.
     void load(std::shared_ptr<const GridSource> source);
+    // The loaded source holds more rows now (a load going on): they come in at the bottom; no
+    // row shown moves, and the current cell stays.
+    void sourceGrew();
 
     // The control's name (objectName; "DataGrid1" until set).
     QString Name() const;

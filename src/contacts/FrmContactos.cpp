@@ -130,6 +130,20 @@ FrmContactos::FrmContactos(QWidget* parent) : QWidget(parent) {
     // Wide enough for its three buttons whatever the style's margins.
     Toolbar2->resize(std::max(Toolbar2->width(), Toolbar2->sizeHint().width()), Toolbar2->height());
 
+    lblCarga = place(new QLabel(FrmPlanilla), 3720, 270, 1995, 255);
+    lblCarga->setObjectName(QStringLiteral("lblCarga"));
+    cmdCarga = place(new QPushButton(FrmPlanilla), 5760, 225, 975, 330);
+    cmdCarga->setObjectName(QStringLiteral("cmdCarga"));
+    lblCarga->hide();
+    cmdCarga->hide();
+    connect(cmdCarga, &QPushButton::clicked, this, [this] {
+        if (data1->Loading()) {
+            data1->StopLoad();
+        } else {
+            reload();
+        }
+    });
+
     DataGrid1 = new FlexGrid(FrmPlanilla);
     DataGrid1->setName(QStringLiteral("DataGrid1"));
     DataGrid1->setGeometry(px(120), px(720), px(7935), px(3255));
@@ -185,6 +199,16 @@ FrmContactos::FrmContactos(QWidget* parent) : QWidget(parent) {
         // A reload shows the rows in the order they were read: no sort of the selector applies.
         const QSignalBlocker quiet(Combo1);
         Combo1->setCurrentIndex(Combo1->count() > 0 ? 0 : -1);
+        loadStopped_ = false;
+        showLoad();
+    });
+    connect(data1, &DataControl::rowsRead, this, [this] {
+        DataGrid1->sourceGrew();
+        showLoad();
+    });
+    connect(data1, &DataControl::loadEnded, this, [this](bool complete) {
+        loadStopped_ = !complete;
+        showLoad();
     });
 }
 
@@ -301,6 +325,38 @@ void FrmContactos::loadGrid() {
     if (auto source = data1->gridSource()) {
         DataGrid1->load(source);
         writer_->setLoadedSource(source);
+    }
+}
+
+void FrmContactos::showLoad() {
+    const QLocale locale;
+    const QString rows = locale.toString(qlonglong(data1->RowsRead()));
+    if (data1->Loading()) {
+        lblCarga->setText(QStringLiteral("Leyendo filas… %1").arg(rows));
+        lblCarga->setToolTip(QStringLiteral("La tabla se sigue leyendo; ordenar, exportar o grabar "
+                                            "una fila espera a que termine."));
+        cmdCarga->setText(QStringLiteral("&Detener"));
+        cmdCarga->setToolTip(QStringLiteral("Deja de leer la tabla y se queda con las filas leídas"));
+    } else if (loadStopped_) {
+        lblCarga->setText(QStringLiteral("Carga detenida: %1 filas").arg(rows));
+        lblCarga->setToolTip(QStringLiteral("La grilla muestra solo las primeras %1 filas de la "
+                                            "tabla; ordenar y exportar trabajan sobre ellas.")
+                                 .arg(rows));
+        cmdCarga->setText(QStringLiteral("&Recargar"));
+        cmdCarga->setToolTip(QStringLiteral("Vuelve a leer la tabla entera"));
+    }
+    lblCarga->setVisible(data1->Loading() || loadStopped_);
+    cmdCarga->setVisible(lblCarga->isVisible());
+}
+
+void FrmContactos::reload() {
+    if (!resolvePendingRow(QStringLiteral("recargar la tabla"))) return;
+    try {
+        data1->Refresh();
+    } catch (const RuntimeError& e) {
+        prompts().message(QStringLiteral("No se pudo volver a leer la tabla.\n\n") + e.description(),
+                          QStringLiteral("Aviso al operador"), Prompt::Buttons::Ok,
+                          Prompt::Icon::Exclamation);
     }
 }
 
@@ -529,6 +585,7 @@ void FrmContactos::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    data1->StopLoad();
     if (placement_) placement_->save(*this);
     QWidget::closeEvent(event);
 }
@@ -558,12 +615,19 @@ void FrmContactos::Form_Resize() {
         Toolbar2->move(px(positive(tw(FrmPlanilla->width()) - tw(Toolbar2->width()) - 240)),
                        Toolbar2->y());
     });
+    // The load strip between the sort selector and the toolbar, its button by the toolbar.
+    p.step([&] {
+        cmdCarga->move(px(positive(tw(Toolbar2->x() - cmdCarga->width()) - 120)), cmdCarga->y());
+        lblCarga->resize(px(positive(tw(cmdCarga->x() - lblCarga->x()) - 60)), lblCarga->height());
+    });
 }
 
 void FrmContactos::Combo1_Click(int index) {
     if (index < 0) return;
     // Sorting renumbers the rows: a pending row is written first.
     if (!resolvePendingRow(QStringLiteral("ordenar la grilla"))) return;
+    // The sort orders the whole table: the rows still to come are read first.
+    data1->FinishLoad();
     Procedure p(Handler::skip());
     p.step([&] { DataGrid1->Sort(index); });
 }
@@ -696,6 +760,8 @@ void FrmContactos::Toolbar2_ButtonClick(const QString& key) {
     if (name.trimmed().isEmpty()) return;
     p.step([&] { name = ExportNames::completeName(name, dialog->defaultExt); });
     const bool existed = QFileInfo::exists(name);
+    // The export holds the whole table: the rows still to come are read first.
+    data1->FinishLoad();
     ExportOutcome outcome = ExportOutcome::NotWritten;
     p.step([&] {
         const ExportNames::Progress progress = ExportNames::progressDialog(this);

@@ -21,6 +21,7 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QTimer;
 class QToolBar;
 
@@ -45,6 +46,10 @@ public:
     QLineEdit* TxtEdit;
     DataControl* data1;
     FilterView* FrmFiltro;
+    // While rows are still read: how many so far, and a button that stops the load; after a
+    // stopped load, how many were kept and a button that reads the table again.
+    QLabel* lblCarga;
+    QPushButton* cmdCarga;
 
     // Window state: the edited table, the pending row and whether column 0 is the key.
     EditState state;
@@ -87,6 +92,10 @@ private:
     void Combo1_Click(int index);
     void showGrid();
     void loadGrid();
+    // The load strip, as the data control's load stands.
+    void showLoad();
+    // Reads the record source again (the table, or the filter's rows), the pending row first.
+    void reload();
 
     void markPending(int row);
     // Keeps the pending row (the open edit's text included) in the recovery file, or removes the
@@ -104,6 +113,7 @@ private:
     QString dlgFileName_; // the save dialog's file name, emptied after every export
     std::optional<WindowPlacement> placement_;
     bool resolving_ = false;
+    bool loadStopped_ = false; // the last load ended before every row was read
     QAction* actFiltro;
     QAction* actHtm;
     QAction* actExcel;

@@ -93,6 +93,16 @@ void GridModel::load(std::shared_ptr<const GridSource> source) {
     endResetModel();
 }
 
+void GridModel::sourceGrew() {
+    const int had = store_.rowCount();
+    const int rows = store_.source() ? store_.source()->rowCount() : 0;
+    const int added = rows - store_.sourceRowCount();
+    if (added <= 0) return;
+    beginInsertRows(QModelIndex(), had, had + added - 1);
+    store_.sourceGrew();
+    endInsertRows();
+}
+
 void GridModel::setCellText(int row, int column, const QString& text) {
     store_.setText(row, column, text);
     const QModelIndex cell = index(row, column);

@@ -29,6 +29,8 @@ public:
 
     // Replaces the content with a source's rows (a reset).
     void load(std::shared_ptr<const GridSource> source);
+    // The source's rows read since the load, added at the bottom.
+    void sourceGrew();
     void setCellText(int row, int column, const QString& text);
     void setHeaderText(int column, const QString& text);
     // Blank rows before `row`; `cells` are written into the first new row (the rest stay blank).

@@ -6,9 +6,9 @@ class Variant;
 
 // The rows a grid shows, read in place: the grid keeps the source shared and never copies its
 // cells. The data control implements it over a recordset's rows. Rows and columns count from 0.
-// The grid reads rowCount() and columnCount() once, at its load, and then asks only for cells
-// inside them, so those rows must stay where they are until the next load (rows appended after
-// them are not seen). The grid never writes a source.
+// The grid reads rowCount() and columnCount() at its load, and rowCount() again when told that the
+// source grew (a load going on); it asks only for cells inside them, so those rows must stay where
+// they are until the next load. The grid never writes a source.
 class GridSource {
 public:
     // How a cell takes part in the numeric and generic sorts.

@@ -10,8 +10,8 @@
 RecordsetGridSource::RecordsetGridSource(std::shared_ptr<const ado::RowStore> rows)
     : rows_(std::move(rows)), rowCount_(int(rows_->rowCount())) {}
 
-// The row count is taken at load: rows a recordset appends later (a new record) belong to the
-// grid's own inserted rows, not to the source.
+// The row count is what the data control read: rows a recordset appends later (a new record)
+// belong to the grid's own inserted rows, not to the source.
 int RecordsetGridSource::rowCount() const {
     return rowCount_;
 }

@@ -327,6 +327,9 @@ void RowWriter::GrabaRegistro() {
         settle();
         return;
     }
+    // While the data control still reads the table, its statement holds the table (SQLite's file
+    // lock): a write waits for the rest of the rows.
+    if (!state_.gRegistroNuevo || hasText(row)) data1_.FinishLoad();
     std::vector<int> refused;
     if (state_.gRegistroNuevo) {
         // A record begun and never typed into is not written: nothing is invented.
@@ -364,6 +367,7 @@ void RowWriter::GrabaElimina() {
     });
     const int row = int(std::nearbyint(state_.gFilaPendiente));
     const QString key = row > 0 && row < grid_.Rows() ? grid_.TextMatrix(row, 0) : QString();
+    data1_.FinishLoad();
     if (!key.trimmed().isEmpty()) {
         what = QStringLiteral("No se pudo eliminar el registro de id %1.").arg(key.trimmed());
         QString sql = sentenciaRegistro(state_.RecordSource, key);

@@ -26,6 +26,11 @@ public:
     bool connected() const { return connected_; }
     // Frees the handle now (disconnecting a connected connection handle).
     void reset();
+    // Forgets the handle without freeing it (its connection already freed it).
+    void release() {
+        handle_ = nullptr;
+        connected_ = false;
+    }
 
 private:
     SQLSMALLINT type_ = 0;

@@ -11,6 +11,8 @@
 #include "shared/RuntimeError.h"
 
 #include <QRegularExpression>
+#include <algorithm>
+#include <limits>
 
 using namespace Qt::StringLiterals;
 
@@ -135,8 +137,57 @@ Recordset::Recordset() : d(std::make_unique<Impl>()) {}
 
 Recordset::~Recordset() = default;
 
+// The statement of a recordset being read in steps, and its reader.
+struct RecordFeed::State {
+    Recordset* recordset = nullptr;
+    Connection* connection = nullptr;
+    std::weak_ptr<void> connectionAlive;
+    OdbcHandle stmt;
+    std::unique_ptr<ResultReader> reader;
+};
+
+RecordFeed::RecordFeed(std::unique_ptr<State> state) : s_(std::move(state)) {}
+
+RecordFeed::~RecordFeed() {
+    stop();
+}
+
+bool RecordFeed::read(long rows) {
+    if (ended_) return true;
+    if (s_->connectionAlive.expired())
+        raiseAdoError(adErrObjectClosed, recordsetSource, u"La conexión no está abierta."_s);
+    if (!s_->reader->read(rows)) return false;
+    ended_ = true;
+    s_->reader.reset();
+    s_->stmt.reset();
+    return true;
+}
+
+void RecordFeed::stop() {
+    if (ended_) return;
+    ended_ = true;
+    // A connection already gone took its statements with it: the reader then has nothing to
+    // unbind. Otherwise it unbinds its arrays before the statement goes.
+    if (s_->connectionAlive.expired()) s_->stmt.release();
+    s_->reader.reset();
+    s_->stmt.reset();
+}
+
 void Recordset::Open(const QString& source, Connection& activeConnection, long cursorType,
                      long lockType, long options) {
+    (void)cursorType; // the cursor is client-side and static: see adopt()
+    open(source, activeConnection, lockType, options, -1);
+}
+
+std::unique_ptr<RecordFeed> Recordset::OpenPartly(const QString& source,
+                                                  Connection& activeConnection, long cursorType,
+                                                  long lockType, long options, long firstRows) {
+    (void)cursorType;
+    return open(source, activeConnection, lockType, options, std::max(firstRows, 1L));
+}
+
+std::unique_ptr<RecordFeed> Recordset::open(const QString& source, Connection& activeConnection,
+                                            long lockType, long options, long firstRows) {
     if (d->open) raiseAdoError(adErrObjectOpen, recordsetSource);
     OdbcConnection* odbc = activeConnection.odbc();
     if (!odbc) raiseAdoError(adErrObjectClosed, recordsetSource, u"La conexión no está abierta."_s);
@@ -158,7 +209,9 @@ void Recordset::Open(const QString& source, Connection& activeConnection, long c
     // Forward-only and read-only on the driver's side whatever the recordset will allow: the
     // rows are all read now, and that is the statement SQLite's driver streams instead of loading
     // the whole result first.
-    OdbcHandle stmt = odbc->newStatement();
+    auto state = std::make_unique<RecordFeed::State>();
+    OdbcHandle& stmt = state->stmt;
+    stmt = odbc->newStatement();
     odbc->check(SQLSetStmtAttrW(stmt.get(), SQL_ATTR_CURSOR_TYPE,
                                 reinterpret_cast<SQLPOINTER>(SQL_CURSOR_FORWARD_ONLY), 0),
                 stmt, OdbcAccept::Optional);
@@ -166,23 +219,36 @@ void Recordset::Open(const QString& source, Connection& activeConnection, long c
                                 reinterpret_cast<SQLPOINTER>(SQL_CONCUR_READ_ONLY), 0),
                 stmt, OdbcAccept::Optional);
     odbc->check(SQLExecDirectW(stmt.get(), wide(sql), SQL_NTS), stmt, OdbcAccept::SuccessOrNoData);
-    std::shared_ptr<RowStore> rows = ResultReader(*odbc).readAll(stmt);
-    stmt.reset();
+    state->reader = std::make_unique<ResultReader>(*odbc);
+    std::shared_ptr<RowStore> rows = state->reader->begin(stmt);
+    // Only SQLite and PostgreSQL run other statements on a connection while a result is still
+    // being read (the key's description below, a write); elsewhere the rows all come now.
+    const bool inSteps = firstRows > 0 && (odbc->dialect == Dialect::SQLite ||
+                                           odbc->dialect == Dialect::PostgreSQL);
+    const bool ended = state->reader->read(inSteps ? firstRows : std::numeric_limits<long>::max());
+    if (ended) {
+        state->reader.reset();
+        stmt.reset();
+    }
     // A statement that returns no rows (an UPDATE) has run, and leaves the recordset closed.
-    if (rows->columnCount() == 0) return;
+    if (rows->columnCount() == 0) return {};
 
     QString table, schema;
     parseSimpleTable(sql, activeConnection.dialect(), table, schema);
     d->adopt(std::move(rows), &activeConnection, source, lockType);
     d->table = table;
     d->schema = schema;
-    (void)cursorType; // the cursor is client-side and static: see adopt()
     if (d->lockType != adLockReadOnly && d->store->columnCount() > 0) {
         RecordWriter writer(*odbc, *d->store, table, schema);
         const QString base = writer.tableOf(0);
         if (!base.isEmpty())
             d->store->setKeyColumns(writer.keyColumns(base, writer.schemaOf(0), false));
     }
+    if (ended) return {};
+    state->recordset = this;
+    state->connection = &activeConnection;
+    state->connectionAlive = activeConnection.lifetime();
+    return std::unique_ptr<RecordFeed>(new RecordFeed(std::move(state)));
 }
 
 void Recordset::Open(const QString& source, const QString& connectionString, long cursorType,

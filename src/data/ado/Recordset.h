@@ -11,6 +11,7 @@ namespace ado {
 
 class Connection;
 class RowStore;
+class RecordFeed;
 
 // A client-side ADO Recordset: Open fetches every row (in blocks) into a compact column store, so
 // BOF, EOF, RecordCount, MoveLast and GetRows work on every driver. Writes (Update, AddNew +
@@ -33,6 +34,12 @@ public:
     // Opens on a connection of its own, made from a connection string; closed with the recordset.
     void Open(const QString& source, const QString& connectionString, long cursorType = adOpenForwardOnly,
               long lockType = adLockReadOnly, long options = adCmdUnspecified);
+    // Opens as Open does on an open connection, reading only the first `firstRows` rows now: the
+    // rest are read through the feed returned (none when every row came at once). The records
+    // read are the recordset's as they arrive; writes through the recordset wait for the end.
+    std::unique_ptr<RecordFeed> OpenPartly(const QString& source, Connection& activeConnection,
+                                           long cursorType, long lockType, long options,
+                                           long firstRows);
     void Close();         // 3704 when already closed
     long State() const;   // adStateClosed or adStateOpen
 
@@ -82,7 +89,35 @@ public:
 private:
     friend class Field;
     friend class Connection;
+    friend class RecordFeed;
+    std::unique_ptr<RecordFeed> open(const QString& source, Connection& activeConnection,
+                                     long lockType, long options, long firstRows);
+    void finishOpen(Connection& activeConnection);
     std::unique_ptr<Impl> d;
+};
+
+// The rows of a recordset opened by OpenPartly that are still to be read from its statement.
+// The statement stays open on the recordset's connection until the feed ends, is stopped or goes,
+// so the feed must go before that connection closes.
+class RecordFeed {
+public:
+    ~RecordFeed();
+    RecordFeed(const RecordFeed&) = delete;
+    RecordFeed& operator=(const RecordFeed&) = delete;
+
+    // Reads up to `rows` more rows into the recordset; true once every row is in (the statement
+    // is then closed). A failure raises RuntimeError and leaves the rows read so far.
+    bool read(long rows);
+    bool ended() const { return ended_; }
+    // Closes the statement: the recordset keeps the rows read so far, as if they were all.
+    void stop();
+
+private:
+    friend class Recordset;
+    struct State;
+    explicit RecordFeed(std::unique_ptr<State> state);
+    std::unique_ptr<State> s_;
+    bool ended_ = false;
 };
 
 } // namespace ado

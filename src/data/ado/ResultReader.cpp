@@ -424,11 +424,55 @@ std::vector<ColumnInfo> ResultReader::describe(const OdbcHandle& stmt) {
     return columns;
 }
 
+// What a reading in steps keeps between them: the plan of each column, the row arrays bound to
+// the statement and the place reached in the last block fetched.
+struct ResultReader::Reading {
+    const OdbcHandle* stmt = nullptr;
+    bool typeExpressions = true;
+    std::vector<ColumnPlan> plans;
+    std::shared_ptr<RowStore> store;
+    SQLULEN fetched = 0;  // rows of the last block
+    SQLULEN next = 0;     // the next of them to take
+    std::vector<SQLUSMALLINT> status;
+    std::vector<char> piece = std::vector<char>(8192);
+    std::string longValue;
+    bool bound = false;
+    bool ended = false;
+};
+
+ResultReader::ResultReader(const OdbcConnection& connection) : c_(connection) {}
+
+ResultReader::~ResultReader() {
+    // A reading left half-way still has the row arrays bound: the statement must not outlive
+    // them. Failures are of no interest here; the statement is about to go.
+    if (r_ && r_->bound && r_->stmt->get()) {
+        SQLFreeStmt(r_->stmt->get(), SQL_UNBIND);
+        SQLSetStmtAttrW(r_->stmt->get(), SQL_ATTR_ROWS_FETCHED_PTR, nullptr, 0);
+        SQLSetStmtAttrW(r_->stmt->get(), SQL_ATTR_ROW_STATUS_PTR, nullptr, 0);
+    }
+}
+
 std::shared_ptr<RowStore> ResultReader::readAll(const OdbcHandle& stmt, bool typeExpressions) {
+    std::shared_ptr<RowStore> store = begin(stmt, typeExpressions);
+    while (!read(std::numeric_limits<long>::max())) {
+    }
+    return store;
+}
+
+std::shared_ptr<RowStore> ResultReader::begin(const OdbcHandle& stmt, bool typeExpressions) {
+    r_ = std::make_unique<Reading>();
+    r_->stmt = &stmt;
+    r_->typeExpressions = typeExpressions;
     std::vector<ColumnInfo> columns = describe(stmt);
     const std::size_t n = columns.size();
-    if (n == 0) return std::make_shared<RowStore>(std::move(columns)); // no result set to fetch
-    std::vector<ColumnPlan> plans(n);
+    if (n == 0) {
+        // No result set to fetch.
+        r_->ended = true;
+        r_->store = std::make_shared<RowStore>(std::move(columns));
+        return r_->store;
+    }
+    std::vector<ColumnPlan>& plans = r_->plans;
+    plans.resize(n);
     std::size_t firstLong = n;
     for (std::size_t i = 0; i < n; ++i) {
         if (types_[i].longData && firstLong == n) firstLong = i;
@@ -472,17 +516,17 @@ std::shared_ptr<RowStore> ResultReader::readAll(const OdbcHandle& stmt, bool typ
     if (rowBytes > 0 && rows > 1)
         rows = std::clamp<SQLULEN>(blockBytesLimit / rowBytes, 1, blockRows);
 
-    auto store = std::make_shared<RowStore>(std::move(columns));
-    SQLULEN fetched = 0;
-    std::vector<SQLUSMALLINT> status(rows, SQL_ROW_SUCCESS);
+    r_->store = std::make_shared<RowStore>(std::move(columns));
+    r_->status.assign(rows, SQL_ROW_SUCCESS);
     c_.check(SQLSetStmtAttrW(stmt.get(), SQL_ATTR_ROW_BIND_TYPE,
                              reinterpret_cast<SQLPOINTER>(SQL_BIND_BY_COLUMN), 0),
              stmt);
     c_.check(
         SQLSetStmtAttrW(stmt.get(), SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(rows), 0),
         stmt);
-    c_.check(SQLSetStmtAttrW(stmt.get(), SQL_ATTR_ROWS_FETCHED_PTR, &fetched, 0), stmt);
-    c_.check(SQLSetStmtAttrW(stmt.get(), SQL_ATTR_ROW_STATUS_PTR, status.data(), 0), stmt);
+    c_.check(SQLSetStmtAttrW(stmt.get(), SQL_ATTR_ROWS_FETCHED_PTR, &r_->fetched, 0), stmt);
+    c_.check(SQLSetStmtAttrW(stmt.get(), SQL_ATTR_ROW_STATUS_PTR, r_->status.data(), 0), stmt);
+    r_->bound = true;
     for (ColumnPlan& p : plans) {
         if (!p.bound) continue;
         p.buffer.resize(std::size_t(p.elementBytes) * rows);
@@ -492,14 +536,35 @@ std::shared_ptr<RowStore> ResultReader::readAll(const OdbcHandle& stmt, bool typ
                  stmt);
     }
 
-    std::vector<char> piece(8192);
-    std::string longValue;
+    return r_->store;
+}
+
+bool ResultReader::read(long maxRows) {
+    Reading& st = *r_;
+    if (st.ended) return true;
+    const OdbcHandle& stmt = *st.stmt;
+    std::vector<ColumnPlan>& plans = st.plans;
+    RowStore* store = st.store.get();
+    std::vector<char>& piece = st.piece;
+    std::string& longValue = st.longValue;
+    const std::size_t n = plans.size();
     const auto& info = store->columns();
-    while (c_.check(SQLFetchScroll(stmt.get(), SQL_FETCH_NEXT, 0), stmt,
-                    OdbcAccept::SuccessOrNoData)) {
-        for (SQLULEN r = 0; r < fetched; ++r) {
-            if (status[r] == SQL_ROW_NOROW) continue;
-            if (status[r] == SQL_ROW_ERROR) c_.raise(c_.diagnostics(SQL_HANDLE_STMT, stmt.get()));
+    long taken = 0;
+    for (;;) {
+        if (st.next >= st.fetched) {
+            if (taken >= maxRows) return false;
+            st.fetched = 0;
+            st.next = 0;
+            if (!c_.check(SQLFetchScroll(stmt.get(), SQL_FETCH_NEXT, 0), stmt,
+                          OdbcAccept::SuccessOrNoData) ||
+                st.fetched == 0)
+                break;
+        }
+        for (; st.next < st.fetched && taken < maxRows; ++st.next) {
+            const SQLULEN r = st.next;
+            if (st.status[r] == SQL_ROW_NOROW) continue;
+            if (st.status[r] == SQL_ROW_ERROR)
+                c_.raise(c_.diagnostics(SQL_HANDLE_STMT, stmt.get()));
             for (std::size_t i = 0; i < n; ++i) {
                 ColumnPlan& p = plans[i];
                 const long column = long(i);
@@ -561,25 +626,35 @@ std::shared_ptr<RowStore> ResultReader::readAll(const OdbcHandle& stmt, bool typ
                 storeFromDriver(c_, stmt, *store, column, p.number, p.cType);
             }
             store->endRow();
+            ++taken;
             if ((store->rowCount() & 4095) == 0) reportFetchProgress(long(store->rowCount()));
         }
-        if (fetched == 0) break;
+        if (taken >= maxRows) return false;
     }
-    // The row arrays go with this function: unbind them before the statement outlives them.
+    finish();
+    return true;
+}
+
+void ResultReader::finish() {
+    Reading& st = *r_;
+    const OdbcHandle& stmt = *st.stmt;
+    RowStore* store = st.store.get();
+    st.ended = true;
+    // The row arrays go with the reading: unbind them before the statement outlives them.
+    st.bound = false;
     c_.check(SQLFreeStmt(stmt.get(), SQL_UNBIND), stmt);
     c_.check(SQLSetStmtAttrW(stmt.get(), SQL_ATTR_ROWS_FETCHED_PTR, nullptr, 0), stmt);
     c_.check(SQLSetStmtAttrW(stmt.get(), SQL_ATTR_ROW_STATUS_PTR, nullptr, 0), stmt);
 
     // SQLite types an expression column (count(*), max(id)...) by its values, and its driver
     // calls every such column varchar(255): numbers come back as numbers when all of them are.
-    if (typeExpressions && c_.dialect == Dialect::SQLite) {
+    if (st.typeExpressions && c_.dialect == Dialect::SQLite) {
         for (long i = 0; i < store->columnCount(); ++i) {
             // The driver names the label as the base column of an expression, but no base table.
             if (store->columns()[std::size_t(i)].baseTable.isEmpty()) store->retypeNumericText(i);
         }
     }
     store->squeeze();
-    return store;
 }
 
 } // namespace ado
