@@ -82,8 +82,8 @@ int compareNumbers(double a, double b) {
 struct CellStore::SortKeys {
     SortMode mode = SortMode::None;
     const TextOrder* order = nullptr;
-    std::vector<double> number;       // numeric and generic sorts
-    std::vector<std::uint8_t> isText; // generic sort: 1 when the cell sorts as text
+    std::vector<double> number;           // numeric and generic sorts
+    std::vector<std::uint8_t> isText;     // generic sort: 1 when the cell sorts as text
     std::vector<std::uint8_t> byCollator; // 1 when the row's text has no key
     std::string texts;                    // text and generic sorts: every key, one after another
     std::vector<std::size_t> offset;      // start of each row's key, plus the end

@@ -332,15 +332,19 @@ void FrmContactos::showLoad() {
     const QLocale locale;
     const QString rows = locale.toString(qlonglong(data1->RowsRead()));
     if (data1->Loading()) {
-        lblCarga->setText(QStringLiteral("Leyendo filas… %1").arg(rows));
-        lblCarga->setToolTip(QStringLiteral("La tabla se sigue leyendo; ordenar, exportar o grabar "
-                                            "una fila espera a que termine."));
+        lblCarga->setText(QStringLiteral("Leyendo… %1").arg(rows));
+        lblCarga->setToolTip(QStringLiteral("Se leyeron %1 filas y la tabla se sigue leyendo; "
+                                            "ordenar, exportar o grabar una fila espera a que "
+                                            "termine.")
+                                 .arg(rows));
         cmdCarga->setText(QStringLiteral("&Detener"));
-        cmdCarga->setToolTip(QStringLiteral("Deja de leer la tabla y se queda con las filas leídas"));
+        cmdCarga->setToolTip(
+            QStringLiteral("Deja de leer la tabla y se queda con las filas leídas"));
     } else if (loadStopped_) {
-        lblCarga->setText(QStringLiteral("Carga detenida: %1 filas").arg(rows));
-        lblCarga->setToolTip(QStringLiteral("La grilla muestra solo las primeras %1 filas de la "
-                                            "tabla; ordenar y exportar trabajan sobre ellas.")
+        lblCarga->setText(QStringLiteral("Detenida: %1").arg(rows));
+        lblCarga->setToolTip(QStringLiteral("Se detuvo la carga: la grilla muestra solo las "
+                                            "primeras %1 filas de la tabla, y ordenar y exportar "
+                                            "trabajan sobre ellas.")
                                  .arg(rows));
         cmdCarga->setText(QStringLiteral("&Recargar"));
         cmdCarga->setToolTip(QStringLiteral("Vuelve a leer la tabla entera"));
@@ -354,9 +358,9 @@ void FrmContactos::reload() {
     try {
         data1->Refresh();
     } catch (const RuntimeError& e) {
-        prompts().message(QStringLiteral("No se pudo volver a leer la tabla.\n\n") + e.description(),
-                          QStringLiteral("Aviso al operador"), Prompt::Buttons::Ok,
-                          Prompt::Icon::Exclamation);
+        prompts().message(
+            QStringLiteral("No se pudo volver a leer la tabla.\n\n") + e.description(),
+            QStringLiteral("Aviso al operador"), Prompt::Buttons::Ok, Prompt::Icon::Exclamation);
     }
 }
 

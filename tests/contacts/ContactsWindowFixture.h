@@ -16,6 +16,7 @@
 #include <QLocale>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -49,6 +50,8 @@ struct ContactsWindow : ::testing::Test {
     QTemporaryDir programDir;
     std::unique_ptr<TestDatabase> db;
     std::unique_ptr<FrmContactos> w;
+    // Runs on the new window before its Form_Load (to set how the data control reads, say).
+    std::function<void(FrmContactos&)> beforeLoad;
 
     void SetUp() override {
         QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Argentina));
@@ -71,6 +74,7 @@ struct ContactsWindow : ::testing::Test {
         ModGlobal::setCommandLine(
             QStringLiteral("@Server=SQLITE;@DbName=%1;@Usuario=admin;@Password=;").arg(db->path()));
         w = std::make_unique<FrmContactos>();
+        if (beforeLoad) beforeLoad(*w);
         w->Form_Load();
         w->show();
         QApplication::setActiveWindow(w.get());

@@ -223,8 +223,8 @@ std::unique_ptr<RecordFeed> Recordset::open(const QString& source, Connection& a
     std::shared_ptr<RowStore> rows = state->reader->begin(stmt);
     // Only SQLite and PostgreSQL run other statements on a connection while a result is still
     // being read (the key's description below, a write); elsewhere the rows all come now.
-    const bool inSteps = firstRows > 0 && (odbc->dialect == Dialect::SQLite ||
-                                           odbc->dialect == Dialect::PostgreSQL);
+    const bool inSteps =
+        firstRows > 0 && (odbc->dialect == Dialect::SQLite || odbc->dialect == Dialect::PostgreSQL);
     const bool ended = state->reader->read(inSteps ? firstRows : std::numeric_limits<long>::max());
     if (ended) {
         state->reader.reset();

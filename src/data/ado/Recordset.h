@@ -29,27 +29,29 @@ public:
     Recordset& operator=(const Recordset&) = delete;
 
     // Opens a statement (or, with options adCmdTable, a table name) on an open connection.
-    void Open(const QString& source, Connection& activeConnection, long cursorType = adOpenForwardOnly,
-              long lockType = adLockReadOnly, long options = adCmdUnspecified);
+    void Open(const QString& source, Connection& activeConnection,
+              long cursorType = adOpenForwardOnly, long lockType = adLockReadOnly,
+              long options = adCmdUnspecified);
     // Opens on a connection of its own, made from a connection string; closed with the recordset.
-    void Open(const QString& source, const QString& connectionString, long cursorType = adOpenForwardOnly,
-              long lockType = adLockReadOnly, long options = adCmdUnspecified);
+    void Open(const QString& source, const QString& connectionString,
+              long cursorType = adOpenForwardOnly, long lockType = adLockReadOnly,
+              long options = adCmdUnspecified);
     // Opens as Open does on an open connection, reading only the first `firstRows` rows now: the
     // rest are read through the feed returned (none when every row came at once). The records
     // read are the recordset's as they arrive; writes through the recordset wait for the end.
     std::unique_ptr<RecordFeed> OpenPartly(const QString& source, Connection& activeConnection,
                                            long cursorType, long lockType, long options,
                                            long firstRows);
-    void Close();         // 3704 when already closed
-    long State() const;   // adStateClosed or adStateOpen
+    void Close();       // 3704 when already closed
+    long State() const; // adStateClosed or adStateOpen
 
     bool BOF() const;
     // EOF is a macro of the C library, hence the spelling.
     bool Eof() const;
     void MoveFirst();
     void MoveLast();
-    void MoveNext();      // 3021 at EOF
-    void MovePrevious();  // 3021 at BOF
+    void MoveNext();     // 3021 at EOF
+    void MovePrevious(); // 3021 at BOF
     long RecordCount() const;
     long AbsolutePosition() const; // 1-based; -1 at BOF/EOF (adPosBOF/adPosEOF are -2/-3 in ADO)
     void setAbsolutePosition(long position);
@@ -58,8 +60,8 @@ public:
     std::vector<std::vector<Variant>> GetRows(long rows = -1);
 
     long FieldCount() const;
-    Field Fields(long ordinal);             // 3265 outside 0..FieldCount-1
-    Field Fields(const QString& name);      // case-blind, trimmed; 3265 when missing
+    Field Fields(long ordinal);        // 3265 outside 0..FieldCount-1
+    Field Fields(const QString& name); // case-blind, trimmed; 3265 when missing
 
     // Starts a new record (appended at the end and made current).
     void AddNew();

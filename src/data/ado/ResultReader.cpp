@@ -431,8 +431,8 @@ struct ResultReader::Reading {
     bool typeExpressions = true;
     std::vector<ColumnPlan> plans;
     std::shared_ptr<RowStore> store;
-    SQLULEN fetched = 0;  // rows of the last block
-    SQLULEN next = 0;     // the next of them to take
+    SQLULEN fetched = 0; // rows of the last block
+    SQLULEN next = 0;    // the next of them to take
     std::vector<SQLUSMALLINT> status;
     std::vector<char> piece = std::vector<char>(8192);
     std::string longValue;

@@ -257,3 +257,53 @@ TEST_F(RecordsetRead, NumbersAndDatesInEveryFormSQLiteMayHold) {
         ASSERT_EQ(rs.Fields(1).Value(), Variant(i / 2.0)) << i;
     }
 }
+
+TEST_F(RecordsetRead, ARecordsetReadInStepsHoldsWhatOneReadAtOnceHolds) {
+    db.exec(u"WITH RECURSIVE n(i) AS (SELECT 4 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+            "INSERT INTO MA_contactos (id, nombre, saldo, notas) "
+            "SELECT i, 'Fila ' || i, i * 0.25, CASE WHEN i % 7 = 0 THEN NULL ELSE "
+            "printf('%.*c', i % 900, 'x') END FROM n;"_s);
+    const QString sql = u"SELECT * FROM MA_contactos ORDER BY id"_s;
+    Recordset whole;
+    whole.Open(sql, cnn);
+    Recordset partly;
+    std::unique_ptr<RecordFeed> feed =
+        partly.OpenPartly(sql, cnn, adOpenStatic, adLockOptimistic, adCmdText, 5);
+    ASSERT_TRUE(feed);
+    EXPECT_EQ(partly.RecordCount(), 5);
+    // The connection runs other statements while the rest waits to be read.
+    Recordset other;
+    other.Open(u"SELECT count(*) FROM MA_contactos"_s, cnn);
+    EXPECT_EQ(other.Fields(0).Value().toDouble(), 3000.0);
+    int steps = 0;
+    while (!feed->read(7))
+        ++steps;
+    EXPECT_GT(steps, 400);
+    ASSERT_EQ(partly.RecordCount(), whole.RecordCount());
+    const RowStore& a = *whole.rows();
+    const RowStore& b = *partly.rows();
+    for (long r = 0; r < a.rowCount(); ++r) {
+        for (long c = 0; c < a.columnCount(); ++c)
+            ASSERT_EQ(b.value(r, c), a.value(r, c)) << "row " << r << " column " << c;
+    }
+    EXPECT_EQ(partly.Fields(0).Properties(u"KEYCOLUMN"_s), Variant(true));
+
+    // Stopped half-way, it keeps the rows read, and the connection goes on.
+    Recordset stopped;
+    feed = stopped.OpenPartly(sql, cnn, adOpenStatic, adLockOptimistic, adCmdText, 10);
+    ASSERT_TRUE(feed);
+    EXPECT_FALSE(feed->read(100));
+    feed->stop();
+    EXPECT_TRUE(feed->ended());
+    EXPECT_EQ(stopped.RecordCount(), 110);
+    stopped.MoveLast();
+    EXPECT_EQ(stopped.Fields(u"id"_s).Value(), Variant(110));
+    feed.reset();
+    cnn.Execute(u"UPDATE MA_contactos SET nombre = 'Otro' WHERE id = 1"_s);
+
+    // A table smaller than the first block comes whole, without a feed.
+    Recordset small;
+    EXPECT_FALSE(small.OpenPartly(u"SELECT * FROM vacia"_s, cnn, adOpenStatic, adLockOptimistic,
+                                  adCmdText, 5));
+    EXPECT_EQ(small.State(), adStateOpen);
+}
