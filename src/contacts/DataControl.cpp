@@ -10,11 +10,14 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTimer>
+#include <algorithm>
 
 namespace {
 
 // Rows read between two looks at the clock.
 constexpr long rowsBetweenLooks = 1024;
+// The rows read so far are shown once in this many steps' length while a load goes on.
+constexpr int stepsBetweenShows = 5;
 
 } // namespace
 
@@ -71,6 +74,10 @@ void DataControl::Refresh() {
                   : nullptr;
     Q_EMIT refreshed();
     if (feed_) {
+        // The first steps are short, so that the window paints the first rows before the load
+        // takes its full stride.
+        budgetMs_ = std::min(stepMs_, 5);
+        shown_.start();
         stepper_->start();
     } else {
         endLoad(true);
@@ -85,7 +92,7 @@ void DataControl::step() {
     try {
         do {
             ended = feed_->read(rowsBetweenLooks);
-        } while (!ended && clock.elapsed() < stepMs_);
+        } while (!ended && clock.elapsed() < budgetMs_);
     } catch (const RuntimeError& e) {
         readFailed(e);
         return;
@@ -94,6 +101,7 @@ void DataControl::step() {
         endLoad(true);
     } else {
         showRowsRead();
+        budgetMs_ = std::min(stepMs_, budgetMs_ * 2);
         stepper_->start();
     }
 }
@@ -135,7 +143,7 @@ void DataControl::StopLoad() {
 void DataControl::endLoad(bool complete) {
     stepper_->stop();
     feed_.reset();
-    showRowsRead();
+    showRowsRead(true);
     Q_EMIT loadEnded(complete);
 }
 
@@ -159,8 +167,12 @@ long DataControl::RowsRead() const {
     return source_ ? source_->rowCount() : 0;
 }
 
-void DataControl::showRowsRead() {
+void DataControl::showRowsRead(bool now) {
     if (!source_) return;
+    // Each growth of the grid costs its view in proportion to the rows there are (the row
+    // positions are worked out again): a few a second show the load as well as one a step.
+    if (!now && shown_.isValid() && shown_.elapsed() < qint64(stepsBetweenShows) * stepMs_) return;
+    shown_.start();
     // Records a write adds later are the grid's own rows, not the source's: only the load's count.
     source_->setRowCount(int(recordset_->rows()->rowCount()));
     Q_EMIT rowsRead(RowsRead());

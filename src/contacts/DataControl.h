@@ -4,6 +4,7 @@
 
 #include "shared/RuntimeError.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <memory>
@@ -76,7 +77,8 @@ private:
     std::unique_ptr<ado::Connection> connection_;
     QString openedWith_;
     void step();
-    void showRowsRead();
+    // Tells the rows read so far, unless they were told a moment ago and `now` is false.
+    void showRowsRead(bool now = false);
     void endLoad(bool complete);
     void readFailed(const RuntimeError& failure);
 
@@ -87,4 +89,6 @@ private:
     QTimer* stepper_;
     long firstBlock_ = 2000;
     int stepMs_ = 40;
+    int budgetMs_ = 40;   // the next step's length: short at first, then stepMs_
+    QElapsedTimer shown_; // since the rows read were last told
 };
