@@ -621,8 +621,11 @@ void FrmContactos::Form_Resize() {
     });
     // The load strip between the sort selector and the toolbar, its button by the toolbar.
     p.step([&] {
-        cmdCarga->move(px(positive(tw(Toolbar2->x() - cmdCarga->width()) - 120)), cmdCarga->y());
-        lblCarga->resize(px(positive(tw(cmdCarga->x() - lblCarga->x()) - 60)), lblCarga->height());
+        cmdCarga->resize(std::max(cmdCarga->sizeHint().width(), px(735)), cmdCarga->height());
+        cmdCarga->move(px(positive(tw(Toolbar2->x() - cmdCarga->width()) - 60)), cmdCarga->y());
+        const int left = Combo1->geometry().right() + px(90);
+        lblCarga->setGeometry(left, lblCarga->y(), int(positive(cmdCarga->x() - left - px(45))),
+                              lblCarga->height());
     });
 }
 
