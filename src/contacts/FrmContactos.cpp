@@ -329,28 +329,32 @@ void FrmContactos::loadGrid() {
 }
 
 void FrmContactos::showLoad() {
-    const QLocale locale;
-    const QString rows = locale.toString(qlonglong(data1->RowsRead()));
-    if (data1->Loading()) {
-        lblCarga->setText(QStringLiteral("Leyendo… %1").arg(rows));
-        lblCarga->setToolTip(QStringLiteral("Se leyeron %1 filas y la tabla se sigue leyendo; "
-                                            "ordenar, exportar o grabar una fila espera a que "
-                                            "termine.")
-                                 .arg(rows));
-        cmdCarga->setText(QStringLiteral("&Detener"));
-        cmdCarga->setToolTip(
-            QStringLiteral("Deja de leer la tabla y se queda con las filas leídas"));
-    } else if (loadStopped_) {
-        lblCarga->setText(QStringLiteral("Detenida: %1").arg(rows));
-        lblCarga->setToolTip(QStringLiteral("Se detuvo la carga: la grilla muestra solo las "
-                                            "primeras %1 filas de la tabla, y ordenar y exportar "
-                                            "trabajan sobre ellas.")
-                                 .arg(rows));
-        cmdCarga->setText(QStringLiteral("&Recargar"));
-        cmdCarga->setToolTip(QStringLiteral("Vuelve a leer la tabla entera"));
+    // What the strip says while rows are read, and after a stopped load; %1 is the rows read.
+    struct Strip {
+        QString label, tip, button, buttonTip;
+    };
+    static const Strip reading{
+        QStringLiteral("Leyendo… %1"),
+        QStringLiteral("Se leyeron %1 filas y la tabla se sigue leyendo; ordenar, exportar o "
+                       "grabar una fila espera a que termine."),
+        QStringLiteral("&Detener"),
+        QStringLiteral("Deja de leer la tabla y se queda con las filas leídas")};
+    static const Strip stopped{
+        QStringLiteral("Detenida: %1"),
+        QStringLiteral("Se detuvo la carga: la grilla muestra solo las primeras %1 filas de la "
+                       "tabla, y ordenar y exportar trabajan sobre ellas."),
+        QStringLiteral("&Recargar"), QStringLiteral("Vuelve a leer la tabla entera")};
+    const bool shown = data1->Loading() || loadStopped_;
+    if (shown) {
+        const Strip& strip = data1->Loading() ? reading : stopped;
+        const QString rows = QLocale().toString(qlonglong(data1->RowsRead()));
+        lblCarga->setText(strip.label.arg(rows));
+        lblCarga->setToolTip(strip.tip.arg(rows));
+        cmdCarga->setText(strip.button);
+        cmdCarga->setToolTip(strip.buttonTip);
     }
-    lblCarga->setVisible(data1->Loading() || loadStopped_);
-    cmdCarga->setVisible(lblCarga->isVisible());
+    lblCarga->setVisible(shown);
+    cmdCarga->setVisible(shown);
 }
 
 void FrmContactos::reload() {
