@@ -25,6 +25,7 @@ struct ContactsOnServer : ContactsWindow {
         ModGlobal::setProgramFolder(programDir.path());
         ModGlobal::setCommandLine(postgres().parameterString(database));
         w = std::make_unique<FrmContactos>();
+        if (beforeLoad) beforeLoad(*w);
         w->Form_Load();
         w->show();
         QApplication::setActiveWindow(w.get());

@@ -189,4 +189,36 @@ TEST_F(ContactsOnServer, ARowLockedByAnotherOperatorIsWaitedForABoundedTime) {
     EXPECT_EQ(w->state.gFilaPendiente, 0);
 }
 
+// A table read in steps on the server: the reading cursor keeps nobody from writing, and the
+// window's own write waits for the rest of the rows.
+TEST_F(ContactsOnServer, ATableReadInStepsLetsTheOtherOperatorWriteMeanwhile) {
+    postgres().createDatabase(database, PostgresServer::demoScript());
+    postgres().psql(database,
+                    QStringLiteral("INSERT INTO ma_contactos (nombre_y_apellido) "
+                                   "SELECT 'Fila ' || i FROM generate_series(1, 20000) i;"));
+    beforeLoad = [](FrmContactos& window) {
+        window.data1->setFirstBlock(40);
+        window.data1->setStepMilliseconds(0);
+    };
+    startWindow();
+    ASSERT_TRUE(w->data1->Loading());
+    EXPECT_EQ(grid().TextMatrix(1, 1), QStringLiteral("Ramón López"));
+
+    // The other operator changes a row not read yet, and one already shown, at once.
+    QElapsedTimer clock;
+    clock.start();
+    onServer(QStringLiteral("UPDATE ma_contactos SET localidad = 'Otra' WHERE id IN (2, 20000);"));
+    EXPECT_LT(clock.elapsed(), 5000);
+    ASSERT_TRUE(w->data1->Loading());
+
+    // The window's own edit is written once every row is in.
+    typeText(3, 2, QStringLiteral("Calle Nueva 1"));
+    moveAway(6);
+    EXPECT_FALSE(w->data1->Loading());
+    EXPECT_EQ(onServer(QStringLiteral("SELECT domicilio FROM ma_contactos WHERE id = 3;")),
+              QStringLiteral("Calle Nueva 1"));
+    EXPECT_EQ(grid().Rows(), 20321);
+    EXPECT_EQ(grid().TextMatrix(20320, 1), QStringLiteral("Fila 20000"));
+}
+
 } // namespace
