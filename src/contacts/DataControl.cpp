@@ -1,5 +1,6 @@
 #include "DataControl.h"
 
+#include "ExportNames.h"
 #include "RecordsetGridSource.h"
 #include "data/ado/Connection.h"
 #include "data/ado/FetchProgress.h"
@@ -10,7 +11,9 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTimer>
+#include <QWidget>
 #include <algorithm>
+#include <chrono>
 
 namespace {
 
@@ -113,6 +116,13 @@ bool DataControl::FinishLoad() {
     struct Restore {
         ~Restore() { QApplication::restoreOverrideCursor(); }
     } restore;
+    // A wait that lasts shows a window whose button stops the load: what waited goes on with the
+    // rows read.
+    const ExportNames::Progress progress = ExportNames::progressDialog(
+        qobject_cast<QWidget*>(parent()), QStringLiteral("Leyendo la tabla"),
+        QStringLiteral("Leyendo el resto de la tabla: %1 filas.\n\nCancelar deja de leerla y "
+                       "sigue con las filas ya leídas."),
+        std::chrono::milliseconds(waitDialogMs_));
     // Between reads, not within one: whatever the window does meanwhile (a paint, a timer) finds
     // the feed at rest, and may even finish it.
     while (feed_) {
@@ -128,6 +138,10 @@ bool DataControl::FinishLoad() {
             break;
         }
         showRowsRead();
+        if (!progress(long(recordset_->rows()->rowCount()), -1)) {
+            StopLoad();
+            return false;
+        }
         QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
     return true;

@@ -43,8 +43,9 @@ public:
     void Refresh();
     // True while rows are still being read.
     bool Loading() const;
-    // Reads the rest of the rows now, with the busy cursor and the window kept painted; false when
-    // they could not all be read (the load was stopped by a failure, already told).
+    // Reads the rest of the rows now, with the busy cursor and the window kept painted; a wait
+    // that lasts shows a window whose button stops the load. False when the rows could not all
+    // be read: a failure (already told), or the operator stopped the load.
     bool FinishLoad();
     // Stops the load: the rows read so far stay in the recordset (`loadEnded(false)`).
     void StopLoad();
@@ -54,6 +55,8 @@ public:
     // window answer again.
     void setFirstBlock(long rows) { firstBlock_ = rows; }
     void setStepMilliseconds(int ms) { stepMs_ = ms; }
+    // How long FinishLoad waits before it shows its window.
+    void setWaitDialogMilliseconds(int ms) { waitDialogMs_ = ms; }
     // The current recordset (closed until the first Refresh).
     ado::Recordset& Recordset() { return *recordset_; }
     // The recordset's rows as the grid shows them: the rows read so far, growing with each step
@@ -89,6 +92,7 @@ private:
     QTimer* stepper_;
     long firstBlock_ = 2000;
     int stepMs_ = 40;
+    int waitDialogMs_ = 700;
     int budgetMs_ = 40;   // the next step's length: short at first, then stepMs_
     QElapsedTimer shown_; // since the rows read were last told
 };

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QLocale>
 #include <QPointer>
 #include <QProcess>
 #include <QProgressDialog>
@@ -56,7 +57,9 @@ struct ProgressWindow {
     QString label = QStringLiteral("Exportando los registros...");
     ~ProgressWindow() { delete dialog.data(); }
 
-    // Brings the dialog up to date; false once the operator cancelled.
+    // Brings the dialog up to date; false once the operator cancelled. A negative total stands
+    // for one not known: the bar only shows that the task goes on, and a "%1" in the label
+    // counts what is done.
     bool report(long long done, long long total) {
         if (!dialog) {
             auto* d = new QProgressDialog(parent);
@@ -69,21 +72,29 @@ struct ProgressWindow {
             d->setMinimumDuration(0);
             dialog = d;
         }
+        const bool unknown = total < 0;
         // Shown a few times a second: painting it for every row would cost more than the row.
-        if (done < total && shown.isValid() && shown.elapsed() < 50) {
+        if ((unknown || done < total) && shown.isValid() && shown.elapsed() < 50) {
             const bool goOn = !dialog->wasCanceled();
             if (!goOn) dialog->hide();
             return goOn;
         }
         shown.start();
         QProgressDialog* d = dialog.data();
-        // The dialog counts in int; a larger total is shown in proportion.
-        const double scale = total > INT_MAX ? double(INT_MAX) / double(total) : 1.0;
-        d->setMaximum(int(double(total) * scale));
-        d->setValue(int(double(std::clamp(done, 0LL, total)) * scale));
+        if (unknown) {
+            d->setRange(0, 0);
+            if (label.contains(QStringLiteral("%1")))
+                d->setLabelText(label.arg(QLocale().toString(done)));
+            if (!d->isVisible()) d->show();
+        } else {
+            // The dialog counts in int; a larger total is shown in proportion.
+            const double scale = total > INT_MAX ? double(INT_MAX) / double(total) : 1.0;
+            d->setMaximum(int(double(total) * scale));
+            d->setValue(int(double(std::clamp(done, 0LL, total)) * scale));
+        }
         QCoreApplication::processEvents();
         const bool goOn = !d->wasCanceled();
-        if (done >= total || !goOn) d->hide();
+        if ((!unknown && done >= total) || !goOn) d->hide();
         return goOn;
     }
 };

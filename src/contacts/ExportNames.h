@@ -58,7 +58,9 @@ public:
     // shows; smaller ones run without one. The dialog goes when the export ends.
     static Progress progressDialog(QWidget* parent, long long threshold = 5000);
     // The same dialog for the window's other long tasks, with their own title and text: shown
-    // once the task has run for `delay`, whatever its size.
+    // once the task has run for `delay`, whatever its size. A task that does not know its total
+    // reports a negative one: the dialog then shows only that it goes on, its text counting
+    // what is done in place of a "%1".
     static Progress progressDialog(QWidget* parent, const QString& title, const QString& label,
                                    std::chrono::milliseconds delay);
 };

@@ -8,8 +8,10 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTimer>
 #include <chrono>
 
 using namespace Qt::StringLiterals;
@@ -19,11 +21,11 @@ namespace {
 
 constexpr int tableRows = 30000;
 
-QString withManyRows() {
+QString withManyRows(int rows = tableRows) {
     return contactsSchema() +
            u"WITH RECURSIVE n(i) AS (SELECT 13 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
            "INSERT INTO MA_contactos (id, nombre, Saldo) SELECT i, 'Fila ' || i, i * 1.25 FROM n;"_s
-               .arg(tableRows);
+               .arg(rows);
 }
 
 struct LoadingWindow : ContactsWindow {
@@ -137,6 +139,38 @@ TEST_F(LoadingWindow, ASortOrAnExportStartedDuringTheLoadWaitsForTheWholeTable) 
     const QByteArray text = file.readAll();
     EXPECT_EQ(text.count("<TR>"), tableRows + 1); // the names' row and every record
     EXPECT_TRUE(text.contains("Fila %1<"_ba.replace("%1", QByteArray::number(tableRows))));
+}
+
+TEST_F(LoadingWindow, TheOperatorMayStopAWaitAndTheSortGoesOnWithTheRowsRead) {
+    const int rows = 400000;
+    beforeLoad = [](FrmContactos& window) {
+        window.data1->setFirstBlock(40);
+        window.data1->setWaitDialogMilliseconds(0);
+    };
+    open(withManyRows(rows));
+    ASSERT_TRUE(data().Loading());
+    // The operator cancels the window the wait shows.
+    QString told;
+    QTimer canceller;
+    QObject::connect(&canceller, &QTimer::timeout, [&] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* progress = qobject_cast<QProgressDialog*>(widget);
+                progress && progress->isVisible()) {
+                told = progress->labelText();
+                progress->cancel();
+            }
+        }
+    });
+    canceller.start(1);
+    grid().setCol(0);
+    w->Combo1->setCurrentIndex(4); // numeric, descending
+    canceller.stop();
+    EXPECT_TRUE(told.startsWith(u"Leyendo el resto de la tabla: "_s)) << told.toStdString();
+    ASSERT_FALSE(data().Loading());
+    const int kept = loadedRows();
+    EXPECT_LT(kept, rows);
+    EXPECT_EQ(grid().TextMatrix(1, 0), QString::number(kept));
+    EXPECT_TRUE(w->lblCarga->text().startsWith(u"Detenida: "_s));
 }
 
 TEST_F(LoadingWindow, AnEditWrittenDuringTheLoadWaitsForItAndLeavesTheFileFree) {
