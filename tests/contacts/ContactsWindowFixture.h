@@ -73,6 +73,10 @@ struct ContactsWindow : ::testing::Test {
         db = std::make_unique<TestDatabase>(schema);
         ModGlobal::setCommandLine(
             QStringLiteral("@Server=SQLITE;@DbName=%1;@Usuario=admin;@Password=;").arg(db->path()));
+        showWindow();
+    }
+    // The window made, loaded on the command line set, shown and active.
+    void showWindow() {
         w = std::make_unique<FrmContactos>();
         if (beforeLoad) beforeLoad(*w);
         w->Form_Load();

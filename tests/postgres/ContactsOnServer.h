@@ -24,12 +24,7 @@ struct ContactsOnServer : ContactsWindow {
         ModGlobal::resetForTests();
         ModGlobal::setProgramFolder(programDir.path());
         ModGlobal::setCommandLine(postgres().parameterString(database));
-        w = std::make_unique<FrmContactos>();
-        if (beforeLoad) beforeLoad(*w);
-        w->Form_Load();
-        w->show();
-        QApplication::setActiveWindow(w.get());
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+        showWindow();
     }
     // Types a text into the cell as `type` does; letters outside ASCII after the first go in as
     // the keyboard's input method would put them.
