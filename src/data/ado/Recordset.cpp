@@ -139,8 +139,6 @@ Recordset::~Recordset() = default;
 
 // The statement of a recordset being read in steps, and its reader.
 struct RecordFeed::State {
-    Recordset* recordset = nullptr;
-    Connection* connection = nullptr;
     std::weak_ptr<void> connectionAlive;
     OdbcHandle stmt;
     std::unique_ptr<ResultReader> reader;
@@ -207,8 +205,8 @@ std::unique_ptr<RecordFeed> Recordset::open(const QString& source, Connection& a
     }
     const QString sql = activeConnection.toDriverSql(text);
     // Forward-only and read-only on the driver's side whatever the recordset will allow: the
-    // rows are all read now, and that is the statement SQLite's driver streams instead of loading
-    // the whole result first.
+    // rows are read once, in order, and that is the statement SQLite's driver streams instead of
+    // loading the whole result first.
     auto state = std::make_unique<RecordFeed::State>();
     OdbcHandle& stmt = state->stmt;
     stmt = odbc->newStatement();
@@ -245,8 +243,6 @@ std::unique_ptr<RecordFeed> Recordset::open(const QString& source, Connection& a
             d->store->setKeyColumns(writer.keyColumns(base, writer.schemaOf(0), false));
     }
     if (ended) return {};
-    state->recordset = this;
-    state->connection = &activeConnection;
     state->connectionAlive = activeConnection.lifetime();
     return std::unique_ptr<RecordFeed>(new RecordFeed(std::move(state)));
 }

@@ -91,10 +91,9 @@ public:
 private:
     friend class Field;
     friend class Connection;
-    friend class RecordFeed;
+    // Both opens: with `firstRows` > 0 only that many rows now, the rest through the feed.
     std::unique_ptr<RecordFeed> open(const QString& source, Connection& activeConnection,
                                      long lockType, long options, long firstRows);
-    void finishOpen(Connection& activeConnection);
     std::unique_ptr<Impl> d;
 };
 
